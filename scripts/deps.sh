@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs, only when some are missing.
+#   scripts/deps.sh run    what building and playing needs
+#   scripts/deps.sh test   that, plus what the tests and benchmarks need
+set -euo pipefail
+
+run_pkgs=(g++ make cmake pkg-config libsdl2-dev libsdl2-mixer-dev librsvg2-bin imagemagick
+  fonts-dejavu-core)
+test_pkgs=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox clang
+  libclang-rt-14-dev valgrind)
+
+pkgs=("${run_pkgs[@]}")
+if [ "${1:-run}" = test ]; then pkgs+=("${test_pkgs[@]}"); fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

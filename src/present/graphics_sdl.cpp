@@ -1,0 +1,207 @@
+#include "present/graphics_sdl.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+
+#include "game/errors.h"
+
+namespace sw {
+
+namespace {
+
+SDL_Surface* NewScreenSurface() {
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    if (!s) throw RunTimeError(std::string("cannot create a 640 x 480 surface: ") + SDL_GetError());
+    return s;
+}
+
+void CheckSlot(int16_t IntIdx, const char* what) {
+    if (IntIdx < 0 || IntIdx >= kPicSlots) {
+        throw RunTimeError(std::string("index out of range: ") + what + " picture slot " +
+                           std::to_string(IntIdx) + " not in 0 to 19");
+    }
+}
+
+}  // namespace
+
+SDL_Surface* LoadBitmap565(const std::string& path) {
+    // Ask the file system first, so that the message says why.
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (!probe) {
+        throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
+    }
+    std::fclose(probe);
+
+    SDL_Surface* raw = SDL_LoadBMP(path.c_str());
+    if (!raw) throw RunTimeError("cannot read picture " + path + ": " + SDL_GetError());
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB565, 0);
+    SDL_FreeSurface(raw);
+    if (!converted) throw RunTimeError("cannot convert picture " + path + ": " + SDL_GetError());
+    if (converted->w <= 0 || converted->h <= 0) {
+        SDL_FreeSurface(converted);
+        throw RunTimeError("picture " + path + " is empty");
+    }
+    return converted;
+}
+
+SdlGraphics::SdlGraphics(IPlatform& platform) : plat_(platform) {
+    SurfBackBuf = NewScreenSurface();
+    SurfPrimary = NewScreenSurface();
+}
+
+SdlGraphics::~SdlGraphics() {
+    for (SDL_Surface* s : SurfPic) SDL_FreeSurface(s);
+    SDL_FreeSurface(SurfBg);
+    SDL_FreeSurface(SurfBackBuf);
+    SDL_FreeSurface(SurfPrimary);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+std::string SdlGraphics::PicFile(const std::string& name) { return plat_.AppPath() + "pic/" + name; }
+
+void SdlGraphics::init() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        throw RunTimeError(std::string("cannot start the display: ") + SDL_GetError());
+    }
+    // Never a real mode change: a desktop-size window, the picture scaled.
+    window_ = SDL_CreateWindow("Seven Well", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               kScreenW, kScreenH, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!window_) throw RunTimeError(std::string("cannot open the window: ") + SDL_GetError());
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
+    if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
+        throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
+    }
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                 kScreenW, kScreenH);
+    if (!texture_) throw RunTimeError(std::string("cannot create the screen texture: ") + SDL_GetError());
+
+    // The first frame is the white backdrop.
+    BackLoad("white.bmp");
+    BackDraw();
+    SurfFlip();
+}
+
+void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t Touka) {
+    CheckSlot(IntIdx, "PicLoad");
+    SDL_Surface* pic = LoadBitmap565(PicFile(PicPath));
+    // Any nonzero Touka makes black transparent; zero keys out the one
+    // saturated blue 0x00FF instead.
+    const Uint16 key = Touka != 0 ? 0x0000 : 0x00FF;
+    SDL_SetColorKey(pic, SDL_TRUE, key);
+    SDL_FreeSurface(SurfPic[IntIdx]);
+    SurfPic[IntIdx] = pic;
+    PicKey[IntIdx] = key;
+}
+
+void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double SakiX, double SakiY,
+                          double High, double Width) {
+    CheckSlot(IntIdx, "PicDraw");
+    SDL_Surface* pic = SurfPic[IntIdx];
+    if (!pic) throw RunTimeError("PicDraw: picture slot " + std::to_string(IntIdx) + " is empty");
+
+    // Corners rounded half to even, as the old blitter's rectangles were.
+    const long left = std::lrint(MotoX), top = std::lrint(MotoY);
+    const long right = std::lrint(MotoX + Width), bottom = std::lrint(MotoY + High);
+    const long dx = std::lrint(SakiX), dy = std::lrint(SakiY);
+    const long w = right - left, h = bottom - top;
+
+    // A rectangle that does not lie wholly inside the picture and the
+    // screen draws nothing at all; SDL would clip it instead.
+    if (w <= 0 || h <= 0) return;
+    if (left < 0 || top < 0 || right > pic->w || bottom > pic->h) return;
+    if (dx < 0 || dy < 0 || dx + w > kScreenW || dy + h > kScreenH) return;
+
+    SDL_Rect src{static_cast<int>(left), static_cast<int>(top), static_cast<int>(w),
+                 static_cast<int>(h)};
+    SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
+                 static_cast<int>(h)};
+    SDL_BlitSurface(pic, &src, SurfBackBuf, &dst);
+}
+
+void SdlGraphics::BackLoad(const std::string& PicPath) {
+    SDL_Surface* pic = LoadBitmap565(PicFile(PicPath));
+    SDL_Surface* bg = nullptr;
+    try {
+        bg = NewScreenSurface();
+    } catch (...) {
+        SDL_FreeSurface(pic);
+        throw;
+    }
+    // Any size is stretched to fill the screen.
+    const int rc = (pic->w == kScreenW && pic->h == kScreenH)
+                       ? SDL_BlitSurface(pic, nullptr, bg, nullptr)
+                       : SDL_BlitScaled(pic, nullptr, bg, nullptr);
+    SDL_FreeSurface(pic);
+    if (rc != 0) {
+        SDL_FreeSurface(bg);
+        throw RunTimeError("cannot stretch picture " + PicFile(PicPath) + ": " + SDL_GetError());
+    }
+    SDL_FreeSurface(SurfBg);
+    SurfBg = bg;
+}
+
+void SdlGraphics::BackDraw() {
+    if (!SurfBg) throw RunTimeError("BackDraw: no backdrop has been loaded");
+    SDL_BlitSurface(SurfBg, nullptr, SurfBackBuf, nullptr);
+}
+
+void SdlGraphics::UpdateScale() {
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return;
+    if (w == scaleW_ && h == scaleH_) return;
+    scaleW_ = w;
+    scaleH_ = h;
+    // Whole-number scaling keeps the pixels square and sharp once 2x fits;
+    // below that the picture is letterboxed at the largest size that fits.
+    const bool whole = w >= 2 * kScreenW && h >= 2 * kScreenH;
+    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+    SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH);
+}
+
+void SdlGraphics::SurfFlip() {
+    // Page flip: the composed frame goes on screen and the old front
+    // buffer, still holding the previous frame, becomes the back buffer.
+    std::swap(SurfBackBuf, SurfPrimary);
+    if (!renderer_) return;
+    UpdateScale();
+    if (SDL_UpdateTexture(texture_, nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0 ||
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255) != 0 || SDL_RenderClear(renderer_) != 0 ||
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) {
+        throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
+    }
+    SDL_RenderPresent(renderer_);
+}
+
+void SdlGraphics::ToggleFullscreen() {
+    if (!window_) return;
+    const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (!full) {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_Rect usable{0, 0, kScreenW, kScreenH};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable);
+    int k = 1;
+    while ((k + 1) * kScreenW <= usable.w && (k + 1) * kScreenH <= usable.h) ++k;
+    SDL_SetWindowSize(window_, k * kScreenW, k * kScreenH);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void SdlGraphics::EndIt() {
+    if (window_) SDL_SetWindowFullscreen(window_, 0);
+    SDL_ShowCursor(SDL_ENABLE);
+    plat_.End(0);
+    std::abort();  // not reached: the platform ends the program
+}
+
+}  // namespace sw

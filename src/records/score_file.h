@@ -1,0 +1,27 @@
+// Reading and writing the score file's text, apart from the game record.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sw {
+
+// The refusal shown for a score file whose check fails.
+extern const char* const kScoreRefusal;
+
+// Splits a file's text into fields the way the score file has always been
+// read: a field ends at a comma or at a line end (CR LF, CR or LF);
+// leading blanks are skipped.
+std::vector<std::string> ScoreFields(const std::string& text, size_t wanted);
+
+// The file's text for a best score and a best chain: two lines of eight
+// digits and a check character, each ending in CR LF.
+std::string ScoreText(int64_t hiScore, int64_t maxChain);
+
+// Replaces the file at path with text so that it is always either the old
+// or the new file, even if the machine stops half way: a temporary file in
+// the same folder is written, flushed to disk and renamed over the old one.
+// Throws RunTimeError naming the file and the system's reason.
+void WriteFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace sw

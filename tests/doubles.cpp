@@ -1,0 +1,76 @@
+#include "doubles.h"
+
+#include <atomic>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace swtest {
+
+FakePlatform::FakePlatform() {
+    static std::atomic<int> counter{0};
+    dir = std::filesystem::temp_directory_path() /
+          ("sevenwell-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(dir);
+}
+
+FakePlatform::~FakePlatform() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+void FakePlatform::WriteScore(const std::string& text) const {
+    std::ofstream(dir / "score.ini", std::ios::binary) << text;
+}
+
+std::string FakePlatform::ReadScore() const {
+    std::ifstream in(dir / "score.ini", std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Game::Load() {
+    if (!std::filesystem::exists(plat.dir / "score.ini")) {
+        plat.WriteScore("000000000\r\n000000000\r\n");
+    }
+    form.Form_Load();
+}
+
+void SetWell(sw::Form1& f, const std::vector<std::string>& rows) {
+    for (int y = 0; y < sw::kRows; ++y) {
+        for (int x = 0; x < sw::kCols; ++x) {
+            const char c = rows.at(y).at(x);
+            f.StrBlock(x, y) = c == '.' ? "" : std::string(1, c);
+            f.StrDelFlg(x, y) = "";
+        }
+    }
+}
+
+std::vector<std::string> WellRows(const sw::Grid& g) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < sw::kRows; ++y) {
+        std::string row;
+        for (int x = 0; x < sw::kCols; ++x) row += g(x, y).empty() ? '.' : g(x, y)[0];
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> MarkRows(const sw::Grid& g) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < sw::kRows; ++y) {
+        std::string row;
+        for (int x = 0; x < sw::kCols; ++x) row += g(x, y) == "1" ? 'x' : '.';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> Bottom(const std::vector<std::string>& rows) {
+    std::vector<std::string> all(sw::kRows - rows.size(), ".......");
+    all.insert(all.end(), rows.begin(), rows.end());
+    return all;
+}
+
+}  // namespace swtest
