@@ -6,10 +6,14 @@
 //   - any other pixel keeps its colour, but one that would reduce to
 //     0x0000 is lifted to the darkest grey that does not, and one that
 //     would reduce to 0x00FF (the other key) gets one step more green.
-// Usage: bmpconv in.rgba width height out.bmp
+// With --dither, smooth gradients are ordered-dithered before the game
+// reduces them to 16 bits, so skies and glows show no bands.
+// Usage: bmpconv in.rgba width height out.bmp [--dither]
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <string>
 #include <fstream>
 #include <iostream>
 #include <vector>
@@ -28,8 +32,9 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: bmpconv in.rgba width height out.bmp\n";
+    const bool dither = argc == 6 && std::string(argv[5]) == "--dither";
+    if (argc != 5 && !dither) {
+        std::cerr << "usage: bmpconv in.rgba width height out.bmp [--dither]\n";
         return 2;
     }
     const int w = std::atoi(argv[2]), h = std::atoi(argv[3]);
@@ -74,6 +79,16 @@ int main(int argc, char** argv) {
                 r = (p[0] * p[3] + 127) / 255;
                 g = (p[1] * p[3] + 127) / 255;
                 b = (p[2] * p[3] + 127) / 255;
+                if (dither) {
+                    // 4 x 4 Bayer matrix: spread each colour's lost low bits
+                    // over neighbouring pixels (5 bits red/blue, 6 green).
+                    static const int kBayer[4][4] = {
+                        {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+                    const int t = kBayer[y & 3][x & 3];
+                    r = std::min(255, r + t * 8 / 16);
+                    g = std::min(255, g + t * 4 / 16);
+                    b = std::min(255, b + t * 8 / 16);
+                }
                 if ((r >> 3) == 0 && (g >> 2) == 0 && (b >> 3) == 0) r = g = b = 8;
                 if ((r >> 3) == 0 && (g >> 2) == 7 && (b >> 3) == 31) g = 32;
             }
