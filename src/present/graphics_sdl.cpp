@@ -48,13 +48,24 @@ SDL_Surface* LoadBitmap565(const std::string& path) {
     return converted;
 }
 
-SdlGraphics::SdlGraphics(IPlatform& platform) : plat_(platform) {
-    SurfBackBuf = NewScreenSurface();
-    SurfPrimary = NewScreenSurface();
+SdlGraphics::SdlGraphics(IPlatform& platform)
+    : plat_(platform),
+      pages_{std::vector<Uint16>(kScreenW * kScreenH), std::vector<Uint16>(kScreenW * kScreenH)} {
+    // The two pages are our own memory under two fixed surfaces; a flip
+    // exchanges the memory, so every blit keeps the same destination and
+    // SDL never has to rebuild its blit mappings.
+    SurfBackBuf = SDL_CreateRGBSurfaceWithFormatFrom(pages_[0].data(), kScreenW, kScreenH, 16,
+                                                     kScreenW * 2, SDL_PIXELFORMAT_RGB565);
+    SurfPrimary = SDL_CreateRGBSurfaceWithFormatFrom(pages_[1].data(), kScreenW, kScreenH, 16,
+                                                     kScreenW * 2, SDL_PIXELFORMAT_RGB565);
+    if (!SurfBackBuf || !SurfPrimary) {
+        throw RunTimeError(std::string("cannot create the screen pages: ") + SDL_GetError());
+    }
 }
 
 SdlGraphics::~SdlGraphics() {
     for (SDL_Surface* s : SurfPic) SDL_FreeSurface(s);
+    for (SDL_Surface* s : SurfPicWhole) SDL_FreeSurface(s);
     SDL_FreeSurface(SurfBg);
     SDL_FreeSurface(SurfBackBuf);
     SDL_FreeSurface(SurfPrimary);
@@ -97,8 +108,20 @@ void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t To
     // saturated blue 0x00FF instead.
     const Uint16 key = Touka != 0 ? 0x0000 : 0x00FF;
     SDL_SetColorKey(pic, SDL_TRUE, key);
+    // A run-length encoded twin serves copies of the whole picture (the
+    // full-screen frame and panels): it skips transparent runs and copies
+    // opaque runs whole. Small cuts use the plain surface, where RLE would
+    // have to decode its way down to the cut's first row every time.
+    SDL_Surface* whole = SDL_DuplicateSurface(pic);
+    if (!whole) {
+        SDL_FreeSurface(pic);
+        throw RunTimeError("cannot copy picture " + PicFile(PicPath) + ": " + SDL_GetError());
+    }
+    SDL_SetSurfaceRLE(whole, 1);
     SDL_FreeSurface(SurfPic[IntIdx]);
+    SDL_FreeSurface(SurfPicWhole[IntIdx]);
     SurfPic[IntIdx] = pic;
+    SurfPicWhole[IntIdx] = whole;
     PicKey[IntIdx] = key;
 }
 
@@ -124,7 +147,8 @@ void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double Sak
                  static_cast<int>(h)};
     SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
                  static_cast<int>(h)};
-    SDL_BlitSurface(pic, &src, SurfBackBuf, &dst);
+    const bool wholePicture = left == 0 && top == 0 && w == pic->w && h == pic->h;
+    SDL_BlitSurface(wholePicture ? SurfPicWhole[IntIdx] : pic, &src, SurfBackBuf, &dst);
 }
 
 void SdlGraphics::BackLoad(const std::string& PicPath) {
@@ -170,7 +194,7 @@ void SdlGraphics::UpdateScale() {
 void SdlGraphics::SurfFlip() {
     // Page flip: the composed frame goes on screen and the old front
     // buffer, still holding the previous frame, becomes the back buffer.
-    std::swap(SurfBackBuf, SurfPrimary);
+    std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
     if (!renderer_) return;
     UpdateScale();
     if (SDL_UpdateTexture(texture_, nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0 ||

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "game/interfaces.h"
 #include "game/state.h"
@@ -40,6 +41,7 @@ public:
     SDL_Surface* SurfPrimary = nullptr;
     SDL_Surface* SurfBg = nullptr;
     std::array<SDL_Surface*, kPicSlots> SurfPic{};
+    std::array<SDL_Surface*, kPicSlots> SurfPicWhole{};  // RLE twins for whole copies
     // Colour key of each slot, compared on the 16-bit pixel value.
     std::array<Uint16, kPicSlots> PicKey{};
 
@@ -48,6 +50,7 @@ private:
     void UpdateScale();
 
     IPlatform& plat_;
+    std::vector<Uint16> pages_[2];
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
