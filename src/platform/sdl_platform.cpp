@@ -66,6 +66,12 @@ void SdlPlatform::HandleEvent(Form1& form, const SDL_Event& event) {
         case SDL_QUIT:
             form.CloseWindow();
             break;
+        case SDL_WINDOWEVENT:
+            if (gfx_ && (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                         event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
+                gfx_->Repaint();
+            }
+            break;
         case SDL_KEYDOWN:
             if (!event.key.repeat && !IsFullscreenToggle(event.key)) {
                 if (int16_t code = VirtualKey(event.key.keysym.sym)) form.Form_KeyDown(code, 0);

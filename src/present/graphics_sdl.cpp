@@ -6,6 +6,8 @@
 #include <cstring>
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 #include "game/errors.h"
 
 namespace sw {
@@ -24,6 +26,15 @@ void CheckSlot(int16_t IntIdx, const char* what) {
         throw RunTimeError(std::string("index out of range: ") + what + " picture slot " +
                            std::to_string(IntIdx) + " not in 0 to 19");
     }
+}
+
+int KeyedPixels(SDL_Surface* s, Uint16 key) {
+    int n = 0;
+    for (int y = 0; y < s->h; ++y) {
+        const auto* row = reinterpret_cast<const Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < s->w; ++x) n += row[x] == key;
+    }
+    return n;
 }
 
 }  // namespace
@@ -66,12 +77,33 @@ SdlGraphics::SdlGraphics(IPlatform& platform)
 SdlGraphics::~SdlGraphics() {
     for (SDL_Surface* s : SurfPic) SDL_FreeSurface(s);
     for (SDL_Surface* s : SurfPicWhole) SDL_FreeSurface(s);
+    for (auto& [path, entry] : cache_) SDL_FreeSurface(entry.surface);
     SDL_FreeSurface(SurfBg);
     SDL_FreeSurface(SurfBackBuf);
     SDL_FreeSurface(SurfPrimary);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
+}
+
+SDL_Surface* SdlGraphics::Decoded(const std::string& path) {
+    // The logo is loaded again on every tick; a file unchanged since it was
+    // last decoded (same size and time) is copied from memory, while a
+    // file that has gone or changed is read again and fails as it should.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
+    }
+    auto it = cache_.find(path);
+    if (it == cache_.end() || it->second.size != st.st_size || it->second.mtime != st.st_mtime) {
+        SDL_Surface* fresh = LoadBitmap565(path);
+        if (it != cache_.end()) SDL_FreeSurface(it->second.surface);
+        cache_[path] = {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtime), fresh};
+        it = cache_.find(path);
+    }
+    SDL_Surface* copy = SDL_DuplicateSurface(it->second.surface);
+    if (!copy) throw RunTimeError("cannot copy picture " + path + ": " + SDL_GetError());
+    return copy;
 }
 
 std::string SdlGraphics::PicFile(const std::string& name) { return plat_.AppPath() + "pic/" + name; }
@@ -88,6 +120,8 @@ void SdlGraphics::init() {
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
+    SDL_RendererInfo info;
+    vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
     if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
         throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
     }
@@ -103,21 +137,25 @@ void SdlGraphics::init() {
 
 void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t Touka) {
     CheckSlot(IntIdx, "PicLoad");
-    SDL_Surface* pic = LoadBitmap565(PicFile(PicPath));
+    SDL_Surface* pic = Decoded(PicFile(PicPath));
     // Any nonzero Touka makes black transparent; zero keys out the one
     // saturated blue 0x00FF instead.
     const Uint16 key = Touka != 0 ? 0x0000 : 0x00FF;
     SDL_SetColorKey(pic, SDL_TRUE, key);
-    // A run-length encoded twin serves copies of the whole picture (the
-    // full-screen frame and panels): it skips transparent runs and copies
-    // opaque runs whole. Small cuts use the plain surface, where RLE would
-    // have to decode its way down to the cut's first row every time.
-    SDL_Surface* whole = SDL_DuplicateSurface(pic);
-    if (!whole) {
-        SDL_FreeSurface(pic);
-        throw RunTimeError("cannot copy picture " + PicFile(PicPath) + ": " + SDL_GetError());
+    // A picture with much transparency gets a run-length encoded twin for
+    // copies of the whole picture (the full-screen frame and panels): it
+    // skips transparent runs and copies opaque runs whole. Small cuts use
+    // the plain surface, where RLE would have to decode its way down to the
+    // cut's first row every time.
+    SDL_Surface* whole = nullptr;
+    if (KeyedPixels(pic, key) * 8 >= pic->w * pic->h) {
+        whole = SDL_DuplicateSurface(pic);
+        if (!whole) {
+            SDL_FreeSurface(pic);
+            throw RunTimeError("cannot copy picture " + PicFile(PicPath) + ": " + SDL_GetError());
+        }
+        SDL_SetSurfaceRLE(whole, 1);
     }
-    SDL_SetSurfaceRLE(whole, 1);
     SDL_FreeSurface(SurfPic[IntIdx]);
     SDL_FreeSurface(SurfPicWhole[IntIdx]);
     SurfPic[IntIdx] = pic;
@@ -148,11 +186,12 @@ void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double Sak
     SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
                  static_cast<int>(h)};
     const bool wholePicture = left == 0 && top == 0 && w == pic->w && h == pic->h;
-    SDL_BlitSurface(wholePicture ? SurfPicWhole[IntIdx] : pic, &src, SurfBackBuf, &dst);
+    SDL_Surface* from = wholePicture && SurfPicWhole[IntIdx] ? SurfPicWhole[IntIdx] : pic;
+    SDL_BlitSurface(from, &src, SurfBackBuf, &dst);
 }
 
 void SdlGraphics::BackLoad(const std::string& PicPath) {
-    SDL_Surface* pic = LoadBitmap565(PicFile(PicPath));
+    SDL_Surface* pic = Decoded(PicFile(PicPath));
     SDL_Surface* bg = nullptr;
     try {
         bg = NewScreenSurface();
@@ -196,6 +235,17 @@ void SdlGraphics::SurfFlip() {
     // buffer, still holding the previous frame, becomes the back buffer.
     std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
     if (!renderer_) return;
+
+    // The window shows what the front page holds. A frame equal to the one
+    // on screen needs no new present (menus stand still), and without
+    // vertical sync presents are paced to about the display's rate, as a
+    // synchronised flip would be; the next frame catches up.
+    const Uint64 now = SDL_GetTicks64();
+    const bool same = std::memcmp(SurfPrimary->pixels, shown_.data(), shown_.size() * 2) == 0;
+    if (presented_ && (same || (!vsync_ && now - lastPresent_ < 16))) return;
+    std::memcpy(shown_.data(), SurfPrimary->pixels, shown_.size() * 2);
+    presented_ = true;
+    lastPresent_ = now;
     UpdateScale();
     if (SDL_UpdateTexture(texture_, nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0 ||
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255) != 0 || SDL_RenderClear(renderer_) != 0 ||
@@ -203,6 +253,13 @@ void SdlGraphics::SurfFlip() {
         throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
     }
     SDL_RenderPresent(renderer_);
+}
+
+void SdlGraphics::Repaint() {
+    // The window was exposed or resized: show the page on screen again.
+    presented_ = false;
+    std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
+    SurfFlip();
 }
 
 void SdlGraphics::ToggleFullscreen() {
@@ -219,6 +276,7 @@ void SdlGraphics::ToggleFullscreen() {
     while ((k + 1) * kScreenW <= usable.w && (k + 1) * kScreenH <= usable.h) ++k;
     SDL_SetWindowSize(window_, k * kScreenW, k * kScreenH);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    presented_ = false;
 }
 
 void SdlGraphics::EndIt() {

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,16 @@ public:
     // Colour key of each slot, compared on the 16-bit pixel value.
     std::array<Uint16, kPicSlots> PicKey{};
 
+    // Shows the page on screen again (after an expose or a resize).
+    void Repaint();
+
 private:
+    struct CacheEntry {
+        long long size, mtime;
+        SDL_Surface* surface;
+    };
     std::string PicFile(const std::string& name);
+    SDL_Surface* Decoded(const std::string& path);
     void UpdateScale();
 
     IPlatform& plat_;
@@ -55,6 +64,10 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int scaleW_ = 0, scaleH_ = 0;
+    bool vsync_ = false, presented_ = false;
+    Uint64 lastPresent_ = 0;
+    std::vector<Uint16> shown_ = std::vector<Uint16>(kScreenW * kScreenH);
+    std::map<std::string, CacheEntry> cache_;
 };
 
 // Reads a bitmap file and converts it to RGB565 once. A missing, unreadable
