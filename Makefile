@@ -23,6 +23,26 @@ test:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS) -LE real_window
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
+
+# libFuzzer on the score file reader and the picture loader (clang), each
+# for FUZZ_SECONDS; new findings are written to $(FUZZ)/findings.
+FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 600
+fuzz:
+	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DSW_FUZZ=ON \
+	  -DSW_ASSETS=OFF -DSW_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
+	mkdir -p $(FUZZ)/work/score $(FUZZ)/work/bitmap $(FUZZ)/findings
+	$(FUZZ)/tests/fuzz/fuzz_score $(FUZZ)/work/score tests/fuzz/corpus_score \
+	  -max_total_time=$(FUZZ_SECONDS) -max_len=256 -artifact_prefix=$(FUZZ)/findings/ -print_final_stats=1 2>&1 | tail -4
+	$(FUZZ)/tests/fuzz/fuzz_bitmap $(FUZZ)/work/bitmap tests/fuzz/corpus_bmp \
+	  -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -rss_limit_mb=1024 -artifact_prefix=$(FUZZ)/findings/ -print_final_stats=1 2>&1 | tail -4
+	@test -z "$$(ls -A $(FUZZ)/findings)" || { echo "fuzzing found: $$(ls $(FUZZ)/findings)"; exit 1; }
+	@echo "fuzz: 2 passed, 0 failed"
+
+soak: game
+	$(BUILD)/tests/soak 1000000
 
 bench: game
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
@@ -33,4 +53,4 @@ contact: game
 	@echo "contact sheet: $(BUILD)/contact_sheet.png"
 
 clean:
-	rm -rf $(BUILD) $(ASAN)
+	rm -rf $(BUILD) $(ASAN) $(FUZZ)

@@ -169,7 +169,15 @@ TEST(Graphics, BadPicturesAreRunTimeErrorsNamingTheFile) {
     Screen s;
     std::ofstream(s.plat.dir / "pic/empty.bmp");
     std::ofstream(s.plat.dir / "pic/text.bmp") << "this is not a bitmap";
-    for (const char* name : {"missing.bmp", "empty.bmp", "text.bmp"}) {
+    // Found by fuzzing: a header claiming a vast picture, and one cut short.
+    const unsigned char huge[] = {'B', 'M', 0x1e, 0x4e, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0x36, 0x0c,
+                                  0, 0, 0, 0, 0x7c, 0xa6, 0xb0, 0, 0, 1, 0};
+    std::ofstream(s.plat.dir / "pic/huge.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(huge), sizeof huge);
+    std::ofstream(s.plat.dir / "pic/short.bmp", std::ios::binary).write("BM\x1e\x4e\x01\x00", 6);
+    std::filesystem::copy_file(s.plat.dir / "pic/sheet.bmp", s.plat.dir / "pic/cut.bmp");
+    std::filesystem::resize_file(s.plat.dir / "pic/cut.bmp", 60);
+    for (const char* name : {"missing.bmp", "empty.bmp", "text.bmp", "huge.bmp", "short.bmp", "cut.bmp"}) {
         try {
             s.gfx.PicLoad(0, name, -1);
             FAIL() << name;

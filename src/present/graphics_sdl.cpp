@@ -14,6 +14,9 @@ namespace sw {
 
 namespace {
 
+// No picture of the game is larger than the screen; a generous limit.
+constexpr long long kMaxPictureSide = 4096;
+
 SDL_Surface* NewScreenSurface() {
     SDL_Surface* s =
         SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
@@ -39,6 +42,48 @@ int KeyedPixels(SDL_Surface* s, Uint16 key) {
 
 }  // namespace
 
+SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name) {
+    // Look at the header's size first: a damaged file can claim a picture
+    // so large that decoding it would take all the memory there is.
+    if (!data) throw RunTimeError("cannot read picture " + name + ": " + SDL_GetError());
+    Uint8 head[26] = {};
+    const Sint64 start = SDL_RWtell(data);
+    const size_t got = SDL_RWread(data, head, 1, sizeof head);
+    SDL_RWseek(data, start, RW_SEEK_SET);
+    if (got >= 2 && head[0] == 'B' && head[1] == 'M') {
+        const Uint32 dib = got >= 18 ? SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 14)) : 0;
+        if (got < (dib == 12 ? 22u : 26u)) {
+            SDL_RWclose(data);
+            throw RunTimeError("picture " + name + " is truncated: its header is cut short");
+        }
+        long long w, h;
+        if (dib == 12) {
+            w = SDL_SwapLE16(*reinterpret_cast<Uint16*>(head + 18));
+            h = SDL_SwapLE16(*reinterpret_cast<Uint16*>(head + 20));
+        } else {
+            w = static_cast<Sint32>(SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 18)));
+            h = static_cast<Sint32>(SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 22)));
+        }
+        if (h < 0) h = -h;
+        if (w > kMaxPictureSide || h > kMaxPictureSide) {
+            SDL_RWclose(data);
+            throw RunTimeError("picture " + name + " claims to be " + std::to_string(w) + " x " +
+                               std::to_string(h) + " pixels, more than " +
+                               std::to_string(kMaxPictureSide) + " a side: the file is damaged");
+        }
+    }
+    SDL_Surface* raw = SDL_LoadBMP_RW(data, 1);
+    if (!raw) throw RunTimeError("cannot read picture " + name + ": " + SDL_GetError());
+    if (raw->w <= 0 || raw->h <= 0) {
+        SDL_FreeSurface(raw);
+        throw RunTimeError("picture " + name + " is empty");
+    }
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB565, 0);
+    SDL_FreeSurface(raw);
+    if (!converted) throw RunTimeError("cannot convert picture " + name + ": " + SDL_GetError());
+    return converted;
+}
+
 SDL_Surface* LoadBitmap565(const std::string& path) {
     // Ask the file system first, so that the message says why.
     std::FILE* probe = std::fopen(path.c_str(), "rb");
@@ -46,17 +91,9 @@ SDL_Surface* LoadBitmap565(const std::string& path) {
         throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
     }
     std::fclose(probe);
-
-    SDL_Surface* raw = SDL_LoadBMP(path.c_str());
-    if (!raw) throw RunTimeError("cannot read picture " + path + ": " + SDL_GetError());
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB565, 0);
-    SDL_FreeSurface(raw);
-    if (!converted) throw RunTimeError("cannot convert picture " + path + ": " + SDL_GetError());
-    if (converted->w <= 0 || converted->h <= 0) {
-        SDL_FreeSurface(converted);
-        throw RunTimeError("picture " + path + " is empty");
-    }
-    return converted;
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) throw RunTimeError("cannot open picture " + path + ": " + SDL_GetError());
+    return DecodeBitmap565(file, path);
 }
 
 SdlGraphics::SdlGraphics(IPlatform& platform)

@@ -73,5 +73,7 @@ private:
 // Reads a bitmap file and converts it to RGB565 once. A missing, unreadable
 // or malformed file is a run-time error naming it.
 SDL_Surface* LoadBitmap565(const std::string& path);
+// The same from any stream (closed here); name is used in messages.
+SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name);
 
 }  // namespace sw

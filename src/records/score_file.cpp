@@ -68,6 +68,21 @@ std::vector<std::string> ScoreFields(const std::string& text, size_t wanted) {
     return fields;
 }
 
+ScoreVerdict CheckScoreText(const std::string& text) {
+    ScoreVerdict v;
+    const std::vector<std::string> fields = ScoreFields(text, 2);
+    v.fields = fields.size();
+    if (v.fields >= 1 && FncCodeCheck(fields[0]) == "OK") {
+        v.hiOk = true;
+        v.hi = std::stoi(fields[0].substr(0, 8));
+    }
+    if (v.fields >= 2 && FncCodeCheck(fields[1]) == "OK") {
+        v.chainOk = true;
+        v.chain = std::stoi(fields[1].substr(0, 8));
+    }
+    return v;
+}
+
 std::string ScoreText(int64_t hiScore, int64_t maxChain) {
     auto line = [](int64_t value) {
         // A record past eight digits is kept at the largest one the line
@@ -124,24 +139,16 @@ void Form1::SubScoreRead() {
     content << in.rdbuf();
     if (in.bad()) throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
 
-    const std::vector<std::string> fields = ScoreFields(content.str(), 2);
-    if (fields.size() < 2) {
-        throw RunTimeError("the score file " + path + " holds " + std::to_string(fields.size()) +
+    const ScoreVerdict v = CheckScoreText(content.str());
+    if (v.fields < 2) {
+        throw RunTimeError("the score file " + path + " holds " + std::to_string(v.fields) +
                            " of its 2 lines");
     }
-
-    // Both lines are read and checked before the verdict.
-    bool valid = true;
-    if (FncCodeCheck(fields[0]) == "OK") {
-        LngHiScore = std::stoi(fields[0].substr(0, 8));
-    } else {
-        valid = false;
-    }
-    if (FncCodeCheck(fields[1]) == "OK") {
-        LngMaxChain = std::stoi(fields[1].substr(0, 8));
-    } else {
-        valid = false;
-    }
+    // Both lines are read and checked before the verdict; a good line is
+    // taken even when the other one refuses the file.
+    if (v.hiOk) LngHiScore = v.hi;
+    if (v.chainOk) LngMaxChain = v.chain;
+    const bool valid = v.Valid();
     if (!valid) {
         plat.MsgBox(kScoreRefusal);
         plat.End(1);

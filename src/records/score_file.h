@@ -1,6 +1,7 @@
 // Reading and writing the score file's text, apart from the game record.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,16 @@ extern const char* const kScoreRefusal;
 // read: a field ends at a comma or at a line end (CR LF, CR or LF);
 // leading blanks are skipped.
 std::vector<std::string> ScoreFields(const std::string& text, size_t wanted);
+
+// What the score file's text says: its first two fields, and for each
+// whether its check character holds and the record it carries.
+struct ScoreVerdict {
+    size_t fields = 0;  // fields found, at most 2
+    bool hiOk = false, chainOk = false;
+    int32_t hi = 0, chain = 0;
+    bool Valid() const { return fields == 2 && hiOk && chainOk; }
+};
+ScoreVerdict CheckScoreText(const std::string& text);
 
 // The file's text for a best score and a best chain: two lines of eight
 // digits and a check character, each ending in CR LF.
