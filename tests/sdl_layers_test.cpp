@@ -322,7 +322,9 @@ TEST(Sound, BadSoundsAndSlotsAreRunTimeErrors) {
     Speaker s;
     std::ofstream(s.plat.dir / "sound/empty.wav");
     std::ofstream(s.plat.dir / "sound/text.wav") << "RIFF but not really";
-    for (const char* name : {"missing.wav", "empty.wav", "text.wav"}) {
+    std::filesystem::copy_file(s.plat.dir / "sound/short.wav", s.plat.dir / "sound/cut.wav");
+    std::filesystem::resize_file(s.plat.dir / "sound/cut.wav", 5000);
+    for (const char* name : {"missing.wav", "empty.wav", "text.wav", "cut.wav"}) {
         try {
             s.snd.SubWaveLoad(5, name);
             FAIL() << name;

@@ -31,6 +31,9 @@ void SdlSound::Open() {
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         throw RunTimeError(std::string("cannot start the sound system: ") + SDL_GetError());
     }
+    // A wave file cut short is damaged, not a shorter sound.
+    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+    SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "strict");
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
         throw RunTimeError(std::string("cannot open the sound device: ") + Mix_GetError());
     }
