@@ -46,7 +46,7 @@ soak: game
 
 bench: game
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
-	bench/run_benchmarks.sh $(BUILD)
+	bench/budgets.sh $(BUILD)
 
 contact: game
 	cmake --build $(BUILD) --target contact_sheet

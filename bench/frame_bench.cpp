@@ -5,6 +5,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 #include <vector>
 
 #include "game/form1.h"
@@ -13,12 +16,25 @@
 
 namespace {
 
-// A platform that only knows where the built pictures are.
+// A platform whose program folder is a scratch folder holding the built
+// pictures and its own score.ini, so game overs leave the player's alone.
 class BenchPlatform : public sw::IPlatform {
 public:
+    BenchPlatform() {
+        namespace fs = std::filesystem;
+        dir = fs::temp_directory_path() / ("sevenwell-bench-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        if (!fs::exists(dir / "pic")) fs::create_directory_symlink(SW_GAME_DIR "/pic", dir / "pic");
+        std::ofstream(dir / "score.ini", std::ios::binary) << "000000000\r\n000000000\r\n";
+    }
+    ~BenchPlatform() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::filesystem::path dir;
     void Randomize() override {}
     double Rnd() override { return rng.Next(); }
-    std::string AppPath() override { return SW_GAME_DIR "/"; }
+    std::string AppPath() override { return dir.string() + "/"; }
     void MsgBox(const std::string&) override {}
     [[noreturn]] void End(int status) override { std::exit(status); }
     void SetTimer1Interval(int16_t) override {}
@@ -58,6 +74,42 @@ void FullFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(FullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Ten thousand ticks of play, every frame composed into the back buffer but
+// not presented (no window), with a player that moves and drops at random.
+void TenThousandPlayTicks(benchmark::State& state) {
+    BenchPlatform plat;
+    sw::SdlGraphics gfx(plat);
+    SilentSound snd;
+    sw::Form1 form(gfx, snd, plat);
+    gfx.PicLoad(0, "etc.bmp", -1);
+    gfx.PicLoad(1, "title.bmp", 0);
+    gfx.PicLoad(2, "bgmst.bmp", -1);
+    gfx.BackLoad("bg001.bmp");
+    int32_t v = 30;
+    for (int i = 1; i <= 10; ++i) form.VarLvUp(i) = v *= 2;
+    sw::Random keys(99);
+    long games = 0;
+    for (auto _ : state) {
+        form.SubCls();
+        form.LngLevel = 1;
+        form.IntScene = sw::kSceneFall;
+        form.IntFallCnt = 0;
+        for (int t = 0; t < 10000; ++t) {
+            if (form.IntScene == sw::kSceneFall && keys.Next() < 0.1) {
+                const int16_t key[] = {37, 39, 38, 40};
+                form.Form_KeyUp(key[static_cast<int>(keys.Next() * 4)], 0);
+            }
+            form.Timer1_Timer();
+            if (form.IntScene == sw::kSceneTitle) {  // a game ended: start the next
+                ++games;
+                form.IntScene = sw::kSceneFall;
+            }
+        }
+    }
+    state.counters["games"] = static_cast<double>(games);
+}
+BENCHMARK(TenThousandPlayTicks)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 void TwoScreenCopy(benchmark::State& state) {
     const size_t bytes = 640 * 480 * 2;

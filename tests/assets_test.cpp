@@ -179,16 +179,16 @@ struct Wave {
 Wave LoadWave(const std::string& name) {
     Wave w;
     const std::string path = kGame + "/sound/" + name;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec have;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &buf, &len)) {
+    if (!SDL_LoadWAV(path.c_str(), &have, &buf, &len)) {
         ADD_FAILURE() << "cannot decode " << path << ": " << SDL_GetError();
         return w;
     }
-    EXPECT_EQ(spec.format, AUDIO_S16LSB) << name << " is 16-bit PCM";
-    w.channels = spec.channels;
-    w.rate = spec.freq;
+    EXPECT_EQ(have.format, AUDIO_S16LSB) << name << " is 16-bit PCM";
+    w.channels = have.channels;
+    w.rate = have.freq;
     w.samples.assign(reinterpret_cast<int16_t*>(buf), reinterpret_cast<int16_t*>(buf + len));
     SDL_FreeWAV(buf);
     return w;

@@ -84,6 +84,7 @@ TEST(Board, CellsOutsideTheWellAreRunTimeErrors) {
 
 struct LandingCase {
     const char* name;
+    friend void PrintTo(const LandingCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::string> well;
     int x0, y0, x1, y1;  // pixel positions of the two blocks
     int16_t result;
@@ -141,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct PackCase {
     const char* name;
+    friend void PrintTo(const PackCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::string> before, after;
     int16_t result;
 };

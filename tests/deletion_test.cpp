@@ -34,6 +34,7 @@ TEST(Deletion, SubBlockDelRemovesMarkedBlocksOnly) {
 
 struct ScoreCase {
     const char* name;
+    friend void PrintTo(const ScoreCase& c, std::ostream* os) { *os << c.name; }
     int32_t level, score, chain;
     int marked;  // blocks marked in the bottom row
     int32_t scoreAfter, levelAfter;

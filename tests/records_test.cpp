@@ -41,6 +41,7 @@ TEST(ScoreFields, EndAtCommaOrAnyLineEnd) {
 
 struct ReadCase {
     const char* name;
+    friend void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
     const char* file;
     bool refused;
     int32_t hi, chain;

@@ -398,6 +398,7 @@ TEST(Restart, DuringFallOnlyKeepsLevelAndCount) {
 
 struct MoveCase {
     const char* name;
+    friend void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::string> well;
     int x0, y;  // left block's x, both blocks' y
     int16_t key;
@@ -492,6 +493,7 @@ TEST(Keys, OtherScenesTakeNoKeys) {
 
 struct OptionCase {
     const char* name;
+    friend void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
     int16_t cursor;
     int16_t key;
     // before

@@ -8,6 +8,7 @@ using namespace swtest;
 
 struct SearchCase {
     const char* name;
+    friend void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::string> well;
     int16_t sevenOff;
     std::vector<double> draws;  // what the generator gives the sevens rule

@@ -51,18 +51,24 @@ SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name) {
     const size_t got = SDL_RWread(data, head, 1, sizeof head);
     SDL_RWseek(data, start, RW_SEEK_SET);
     if (got >= 2 && head[0] == 'B' && head[1] == 'M') {
-        const Uint32 dib = got >= 18 ? SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 14)) : 0;
+        // Little-endian fields read byte by byte: the header is unaligned.
+        auto le = [&head](int at, int bytes) {
+            long long v = 0;
+            for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | head[at + i];
+            return v;
+        };
+        const long long dib = got >= 18 ? le(14, 4) : 0;
         if (got < (dib == 12 ? 22u : 26u)) {
             SDL_RWclose(data);
             throw RunTimeError("picture " + name + " is truncated: its header is cut short");
         }
         long long w, h;
         if (dib == 12) {
-            w = SDL_SwapLE16(*reinterpret_cast<Uint16*>(head + 18));
-            h = SDL_SwapLE16(*reinterpret_cast<Uint16*>(head + 20));
+            w = le(18, 2);
+            h = le(20, 2);
         } else {
-            w = static_cast<Sint32>(SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 18)));
-            h = static_cast<Sint32>(SDL_SwapLE32(*reinterpret_cast<Uint32*>(head + 22)));
+            w = static_cast<Sint32>(static_cast<Uint32>(le(18, 4)));
+            h = static_cast<Sint32>(static_cast<Uint32>(le(22, 4)));
         }
         if (h < 0) h = -h;
         if (w > kMaxPictureSide || h > kMaxPictureSide) {
