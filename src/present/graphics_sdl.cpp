@@ -1,5 +1,6 @@
 #include "present/graphics_sdl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "game/errors.h"
 
@@ -160,11 +162,39 @@ void SdlGraphics::init() {
                                kScreenW, kScreenH, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!window_) throw RunTimeError(std::string("cannot open the window: ") + SDL_GetError());
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (NoGraphicsDevice()) {
+        // Without graphics hardware any renderer would be emulated on the
+        // processor: draw the scaled picture into the window ourselves,
+        // through the window system's own shared-memory images.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (!SDL_GetWindowSurface(window_)) {
+            throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
+        }
+        BackLoad("white.bmp");
+        BackDraw();
+        SurfFlip();
+        return;
+    }
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
     SDL_RendererInfo info;
     vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+    if (EmulatedRenderer(info)) {
+        // No graphics hardware: a renderer emulated on the processor costs
+        // far more than writing the scaled picture to the window ourselves.
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        vsync_ = false;
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (!SDL_GetWindowSurface(window_)) {
+            throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
+        }
+        BackLoad("white.bmp");
+        BackDraw();
+        SurfFlip();
+        return;
+    }
     if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
         throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
     }
@@ -277,7 +307,7 @@ void SdlGraphics::SurfFlip() {
     // Page flip: the composed frame goes on screen and the old front
     // buffer, still holding the previous frame, becomes the back buffer.
     std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
-    if (!renderer_) return;
+    if (!window_) return;
 
     // The window shows what the front page holds. A frame equal to the one
     // on screen needs no new present (menus stand still), and without
@@ -286,6 +316,13 @@ void SdlGraphics::SurfFlip() {
     const Uint64 now = SDL_GetTicks64();
     const bool same = std::memcmp(SurfPrimary->pixels, shown_.data(), shown_.size() * 2) == 0;
     if (presented_ && (same || (!vsync_ && now - lastPresent_ < 16))) return;
+    if (!renderer_) {
+        PresentToWindowSurface(!presented_);
+        std::memcpy(shown_.data(), SurfPrimary->pixels, shown_.size() * 2);
+        presented_ = true;
+        lastPresent_ = now;
+        return;
+    }
     std::memcpy(shown_.data(), SurfPrimary->pixels, shown_.size() * 2);
     presented_ = true;
     lastPresent_ = now;
@@ -298,9 +335,118 @@ void SdlGraphics::SurfFlip() {
     SDL_RenderPresent(renderer_);
 }
 
+bool SdlGraphics::NoGraphicsDevice() {
+#ifdef __linux__
+    // The dummy video driver has no renderer worth the name either.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0) return false;
+    return access("/dev/dri", F_OK) != 0 && access("/dev/nvidia0", F_OK) != 0;
+#else
+    return false;
+#endif
+}
+
+bool SdlGraphics::EmulatedRenderer(const SDL_RendererInfo& info) {
+    if (info.flags & SDL_RENDERER_SOFTWARE) return true;
+    if (std::strncmp(info.name, "opengl", 6) != 0) return false;
+    // Mesa's processor-only drivers name themselves in GL_RENDERER.
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!glGetString) return false;
+    const unsigned char* name = glGetString(0x1F01);  // GL_RENDERER
+    if (!name) return false;
+    const std::string renderer(reinterpret_cast<const char*>(name));
+    return renderer.find("llvmpipe") != std::string::npos ||
+           renderer.find("softpipe") != std::string::npos ||
+           renderer.find("Software Rasterizer") != std::string::npos;
+}
+
+void SdlGraphics::PresentToWindowSurface(bool full) {
+    SDL_Surface* ws = SDL_GetWindowSurface(window_);
+    if (!ws) throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
+    const int k = std::min(ws->w / kScreenW, ws->h / kScreenH);
+    if (ws->w != scaleW_ || ws->h != scaleH_ || ws->format->format != lutFormat_) {
+        full = true;
+        scaleW_ = ws->w;
+        scaleH_ = ws->h;
+        SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));  // the letterbox
+        if (ws->format->BytesPerPixel == 4) {
+            // Every RGB565 value mapped once to the window's pixel format.
+            lut_.resize(65536);
+            for (Uint32 v = 0; v < 65536; ++v) {
+                const Uint8 r = static_cast<Uint8>(((v >> 11) & 31) * 255 / 31);
+                const Uint8 g = static_cast<Uint8>(((v >> 5) & 63) * 255 / 63);
+                const Uint8 b = static_cast<Uint8>((v & 31) * 255 / 31);
+                lut_[v] = SDL_MapRGB(ws->format, r, g, b);
+            }
+            lutFormat_ = ws->format->format;
+        }
+    }
+    if (k < 2 || ws->format->BytesPerPixel != 4) {
+        // Smaller windows: the largest picture that fits, letterboxed.
+        const double scale = std::min(static_cast<double>(ws->w) / kScreenW,
+                                      static_cast<double>(ws->h) / kScreenH);
+        SDL_Rect dst{0, 0, static_cast<int>(kScreenW * scale), static_cast<int>(kScreenH * scale)};
+        dst.x = (ws->w - dst.w) / 2;
+        dst.y = (ws->h - dst.h) / 2;
+        if (SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 || SDL_UpdateWindowSurface(window_) != 0) {
+            throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
+        }
+        return;
+    }
+
+    // Whole-number scaling by hand, each pixel k x k, and only the bands of
+    // rows that changed since the frame on screen are sent to the window:
+    // a falling pair touches a few percent of the picture.
+    constexpr int kBand = 8;
+    const int x0 = (ws->w - kScreenW * k) / 2, y0 = (ws->h - kScreenH * k) / 2;
+    const auto* cur = static_cast<const Uint16*>(SurfPrimary->pixels);
+    std::vector<SDL_Rect>& rects = dirty_;
+    rects.clear();
+    if (SDL_MUSTLOCK(ws)) SDL_LockSurface(ws);
+    for (int band = 0; band < kScreenH; band += kBand) {
+        int lo = 0, hi = kScreenW - 1;
+        if (!full) {
+            lo = kScreenW;
+            hi = -1;
+            for (int y = band; y < band + kBand; ++y) {
+                const Uint16* a = cur + y * kScreenW;
+                const Uint16* b = shown_.data() + y * kScreenW;
+                if (std::memcmp(a, b, kScreenW * 2) == 0) continue;
+                int l = 0, h = kScreenW - 1;
+                while (a[l] == b[l]) ++l;
+                while (a[h] == b[h]) --h;
+                lo = std::min(lo, l);
+                hi = std::max(hi, h);
+            }
+            if (hi < lo) continue;
+        }
+        for (int y = band; y < band + kBand; ++y) {
+            const Uint16* src = cur + y * kScreenW;
+            auto* first = reinterpret_cast<Uint32*>(static_cast<Uint8*>(ws->pixels) +
+                                                    (y0 + y * k) * ws->pitch) + x0 + lo * k;
+            Uint32* out = first;
+            for (int x = lo; x <= hi; ++x) {
+                const Uint32 c = lut_[src[x]];
+                for (int i = 0; i < k; ++i) *out++ = c;
+            }
+            for (int i = 1; i < k; ++i) {
+                std::memcpy(reinterpret_cast<Uint8*>(first) + i * ws->pitch, first,
+                            static_cast<size_t>(hi - lo + 1) * k * 4);
+            }
+        }
+        rects.push_back({x0 + lo * k, y0 + band * k, (hi - lo + 1) * k, kBand * k});
+    }
+    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    const int rc = full ? SDL_UpdateWindowSurface(window_)
+                        : SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+    if (rc != 0) throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
+}
+
 void SdlGraphics::Repaint() {
     // The window was exposed or resized: show the page on screen again.
     presented_ = false;
+    scaleW_ = scaleH_ = 0;
     std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
     SurfFlip();
 }
@@ -320,6 +466,7 @@ void SdlGraphics::ToggleFullscreen() {
     SDL_SetWindowSize(window_, k * kScreenW, k * kScreenH);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     presented_ = false;
+    scaleW_ = scaleH_ = 0;
 }
 
 void SdlGraphics::EndIt() {

@@ -57,6 +57,9 @@ private:
     std::string PicFile(const std::string& name);
     SDL_Surface* Decoded(const std::string& path);
     void UpdateScale();
+    static bool EmulatedRenderer(const SDL_RendererInfo& info);
+    static bool NoGraphicsDevice();
+    void PresentToWindowSurface(bool full);
 
     IPlatform& plat_;
     std::vector<Uint16> pages_[2];
@@ -68,6 +71,9 @@ private:
     Uint64 lastPresent_ = 0;
     std::vector<Uint16> shown_ = std::vector<Uint16>(kScreenW * kScreenH);
     std::map<std::string, CacheEntry> cache_;
+    std::vector<Uint32> lut_;  // RGB565 to the window surface's format
+    Uint32 lutFormat_ = 0;
+    std::vector<SDL_Rect> dirty_;
 };
 
 // Reads a bitmap file and converts it to RGB565 once. A missing, unreadable
