@@ -50,14 +50,19 @@ public:
     void SubWaveStop(int16_t) override {}
 };
 
+// The play screen's pictures, as the game holds them in play.
+void LoadPlayPictures(sw::SdlGraphics& gfx) {
+    gfx.PicLoad(0, "etc.bmp", -1);
+    gfx.PicLoad(2, "bgmst.bmp", -1);
+    gfx.BackLoad("bg001.bmp");
+}
+
 void FullFrame(benchmark::State& state) {
     BenchPlatform plat;
     sw::SdlGraphics gfx(plat);
     SilentSound snd;
     sw::Form1 form(gfx, snd, plat);
-    gfx.PicLoad(0, "etc.bmp", -1);
-    gfx.PicLoad(2, "bgmst.bmp", -1);
-    gfx.BackLoad("bg001.bmp");
+    LoadPlayPictures(gfx);
     form.SubCls();
     // A full well, the pair, and every display showing.
     for (int y = 0; y < sw::kRows; ++y)
@@ -82,10 +87,7 @@ void TenThousandPlayTicks(benchmark::State& state) {
     sw::SdlGraphics gfx(plat);
     SilentSound snd;
     sw::Form1 form(gfx, snd, plat);
-    gfx.PicLoad(0, "etc.bmp", -1);
-    gfx.PicLoad(1, "title.bmp", 0);
-    gfx.PicLoad(2, "bgmst.bmp", -1);
-    gfx.BackLoad("bg001.bmp");
+    LoadPlayPictures(gfx);
     int32_t v = 30;
     for (int i = 1; i <= 10; ++i) form.VarLvUp(i) = v *= 2;
     sw::Random keys(99);

@@ -162,45 +162,36 @@ void SdlGraphics::init() {
                                kScreenW, kScreenH, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!window_) throw RunTimeError(std::string("cannot open the window: ") + SDL_GetError());
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    if (NoGraphicsDevice()) {
-        // Without graphics hardware any renderer would be emulated on the
-        // processor: draw the scaled picture into the window ourselves,
-        // through the window system's own shared-memory images.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (!SDL_GetWindowSurface(window_)) {
-            throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
-        }
-        BackLoad("white.bmp");
-        BackDraw();
-        SurfFlip();
-        return;
+    // Without graphics hardware any renderer would be emulated on the
+    // processor, at many times the cost of drawing the scaled picture into
+    // the window ourselves through the window system's shared images.
+    bool emulated = NoGraphicsDevice();
+    if (!emulated) {
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
+        SDL_RendererInfo info;
+        vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+        emulated = EmulatedRenderer(info);
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
-    SDL_RendererInfo info;
-    vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
-    if (EmulatedRenderer(info)) {
-        // No graphics hardware: a renderer emulated on the processor costs
-        // far more than writing the scaled picture to the window ourselves.
-        SDL_DestroyRenderer(renderer_);
+    if (emulated) {
+        if (renderer_) SDL_DestroyRenderer(renderer_);
         renderer_ = nullptr;
         vsync_ = false;
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (!SDL_GetWindowSurface(window_)) {
             throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
         }
-        BackLoad("white.bmp");
-        BackDraw();
-        SurfFlip();
-        return;
+    } else {
+        if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
+            throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
+        }
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                     kScreenW, kScreenH);
+        if (!texture_) {
+            throw RunTimeError(std::string("cannot create the screen texture: ") + SDL_GetError());
+        }
     }
-    if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
-        throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
-    }
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                 kScreenW, kScreenH);
-    if (!texture_) throw RunTimeError(std::string("cannot create the screen texture: ") + SDL_GetError());
 
     // The first frame is the white backdrop.
     BackLoad("white.bmp");
