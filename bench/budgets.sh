@@ -75,5 +75,5 @@ row "CPU on the title (% of one core)" "$title" "-" "5 %" "$(verdict "$title" 5)
 row "CPU while playing (% of one core)" "$play" "-" "5 %" "$(verdict "$play" 5)"
 row "peak resident memory while playing (MB)" "$((rss / 1024))" "-" "80 MB" "$(verdict $((rss / 1024)) 80)"
 row "start to first presented frame (ms)" "$first_ms" "-" "300 ms" "$(verdict "$first_ms" 300)"
-renderer=$(grep -o 'renderer: .*' "$work/stderr" || true)
-echo "(Xvfb 1280x960, openbox, the game's default renderer; machine: $(nproc) cores)"
+if [ -e /dev/dri ] || [ -e /dev/nvidia0 ]; then path="a graphics device: SDL's renderer"; else path="no graphics device: the window surface"; fi
+echo "(Xvfb 1280x960 with openbox; $(nproc) cores; $path)"
