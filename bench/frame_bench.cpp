@@ -2,12 +2,11 @@
 // of two full 640 x 480 16-bit screens, in the same run.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 #include <vector>
 
 #include "game/form1.h"
@@ -19,7 +18,7 @@ namespace {
 // A platform whose program folder is a scratch folder holding the built
 // pictures and its own score.ini, so game overs leave the player's alone.
 class BenchPlatform : public sw::IPlatform {
-public:
+  public:
     BenchPlatform() {
         namespace fs = std::filesystem;
         dir = fs::temp_directory_path() / ("sevenwell-bench-" + std::to_string(::getpid()));
@@ -44,7 +43,7 @@ public:
 };
 
 class SilentSound : public sw::ISound {
-public:
+  public:
     void SubWaveLoad(int16_t, const std::string&) override {}
     void SubWavePlay(int16_t, const std::string&) override {}
     void SubWaveStop(int16_t) override {}
@@ -111,7 +110,11 @@ void TenThousandPlayTicks(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(games);
 }
-BENCHMARK(TenThousandPlayTicks)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(TenThousandPlayTicks)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void TwoScreenCopy(benchmark::State& state) {
     const size_t bytes = 640 * 480 * 2;

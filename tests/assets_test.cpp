@@ -21,8 +21,8 @@ struct Picture {
     std::vector<uint32_t> rgb;  // 0xRRGGBB
     uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * w + x]; }
     static uint16_t To565(uint32_t c) {
-        return static_cast<uint16_t>((((c >> 16) & 0xFF) >> 3) << 11 | (((c >> 8) & 0xFF) >> 2) << 5 |
-                                     ((c & 0xFF) >> 3));
+        return static_cast<uint16_t>((((c >> 16) & 0xFF) >> 3) << 11 |
+                                     (((c >> 8) & 0xFF) >> 2) << 5 | ((c & 0xFF) >> 3));
     }
     uint16_t At565(int x, int y) const { return To565(At(x, y)); }
 };
@@ -40,7 +40,8 @@ Picture Load(const std::string& name) {
     p.w = s->w;
     p.h = s->h;
     for (int y = 0; y < s->h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
         for (int x = 0; x < s->w; ++x) p.rgb.push_back(row[x] & 0xFFFFFF);
     }
     SDL_FreeSurface(s);
@@ -99,7 +100,8 @@ TEST(Pictures, SheetRectanglesLieInsideAndHoldArt) {
         ASSERT_LE(r.x + r.w, sheet.w) << r.name;
         ASSERT_LE(r.y + r.h, sheet.h) << r.name;
         const auto cut = Cut(sheet, r);
-        const auto opaque = std::count_if(cut.begin(), cut.end(), [](uint16_t v) { return v != 0; });
+        const auto opaque =
+            std::count_if(cut.begin(), cut.end(), [](uint16_t v) { return v != 0; });
         EXPECT_GT(opaque, static_cast<long>(cut.size()) / 20) << r.name << " is nearly empty";
     }
 }
@@ -163,7 +165,8 @@ TEST(Pictures, OpaqueArtNeverTurnsIntoAColourKey) {
 
 TEST(Pictures, BackgroundsDifferFromEachOther) {
     std::vector<Picture> bgs;
-    for (const char* n : {"bg001.bmp", "bg002.bmp", "bg003.bmp", "bg004.bmp", "bg005.bmp"}) bgs.push_back(Load(n));
+    for (const char* n : {"bg001.bmp", "bg002.bmp", "bg003.bmp", "bg004.bmp", "bg005.bmp"})
+        bgs.push_back(Load(n));
     for (size_t i = 0; i < bgs.size(); ++i)
         for (size_t j = i + 1; j < bgs.size(); ++j) EXPECT_NE(bgs[i].rgb, bgs[j].rgb);
 }
@@ -228,7 +231,8 @@ TEST(Sounds, MusicIsLongUnclippedAndLoopsWithoutAJump) {
             std::vector<int> steps;
             const size_t frames = w.samples.size() / w.channels;
             for (size_t i = 1; i < frames; ++i) {
-                steps.push_back(std::abs(w.samples[i * w.channels + c] - w.samples[(i - 1) * w.channels + c]));
+                steps.push_back(
+                    std::abs(w.samples[i * w.channels + c] - w.samples[(i - 1) * w.channels + c]));
             }
             std::nth_element(steps.begin(), steps.begin() + steps.size() * 99 / 100, steps.end());
             const int p99 = steps[steps.size() * 99 / 100];

@@ -129,13 +129,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Bottom({"...35..", "...12.."})},
         // Left block supported, right over an empty column: written in
         // the same row, then packing drops the right one to the floor.
-        LandingCase{"split_left_supported", Bottom({"...1...", "...1..."}), 96, 320, 128, 320,
-                    1, Bottom({"...3...", "...1...", "...15.."})},
-        LandingCase{"split_right_supported", Bottom({"......6", "......6"}), 160, 320, 192,
-                    320, 1, Bottom({"......5", "......6", ".....36"})},
+        LandingCase{"split_left_supported", Bottom({"...1...", "...1..."}), 96, 320, 128, 320, 1,
+                    Bottom({"...3...", "...1...", "...15.."})},
+        LandingCase{"split_right_supported", Bottom({"......6", "......6"}), 160, 320, 192, 320, 1,
+                    Bottom({"......5", "......6", ".....36"})},
         // After a hard drop the blocks rest in different rows.
-        LandingCase{"hard_drop_rows", Bottom({"....4..", "....4..", "....4.."}), 96, 384, 128,
-                    288, 1, Bottom({"....5..", "....4..", "....4..", "...34.."})},
+        LandingCase{"hard_drop_rows", Bottom({"....4..", "....4..", "....4.."}), 96, 384, 128, 288,
+                    1, Bottom({"....5..", "....4..", "....4..", "...34.."})},
         LandingCase{"edge_columns", Bottom({"6.....1"}), 0, 352, 32, 352, 1,
                     Bottom({"3......", "65....1"})}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -165,15 +165,17 @@ INSTANTIATE_TEST_SUITE_P(
         PackCase{"gap_in_column",
                  {".......", ".......", ".......", ".......", ".......", "3......", ".......",
                   ".......", ".......", "4......", ".......", ".......", "......."},
-                 Bottom({"3......", "4......"}), 1},
+                 Bottom({"3......", "4......"}),
+                 1},
         PackCase{"top_to_bottom",
                  {"......7", "......6", ".......", ".......", ".......", ".......", ".......",
                   ".......", ".......", ".......", ".......", ".......", "......."},
-                 Bottom({"......7", "......6"}), 1},
+                 Bottom({"......7", "......6"}),
+                 1},
         PackCase{"stack_over_gap", Bottom({".5.....", ".4.....", ".3.....", ".......", ".2.1..."}),
                  Bottom({".5.....", ".4.....", ".3.....", ".2.1..."}), 1},
-        PackCase{"never_sideways", Bottom({"1......", ".......", ".2....."}),
-                 Bottom({"12....."}), 1}),
+        PackCase{"never_sideways", Bottom({"1......", ".......", ".2....."}), Bottom({"12....."}),
+                 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Packing, FullColumnStaysPutAndMarksDoNotMove) {

@@ -1,9 +1,9 @@
 #include "doubles.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace swtest {
 

@@ -24,7 +24,7 @@ struct Draw {
 
 // Records every call; PicDraw calls are also kept as Draw records.
 class FakeGraphics : public sw::IGraphics {
-public:
+  public:
     void init() override { calls.push_back("init"); }
     void PicLoad(int16_t i, const std::string& p, int16_t t) override {
         calls.push_back("PicLoad " + std::to_string(i) + " " + p + " " + std::to_string(t));
@@ -58,7 +58,7 @@ public:
 };
 
 class FakeSound : public sw::ISound {
-public:
+  public:
     void SubWaveLoad(int16_t i, const std::string& f) override {
         calls.push_back("load " + std::to_string(i) + " " + f);
     }
@@ -72,7 +72,7 @@ public:
 // A platform with a seeded generator (or scripted draws), a temporary
 // program folder, and an End() that throws so the test sees it.
 class FakePlatform : public sw::IPlatform {
-public:
+  public:
     FakePlatform();
     ~FakePlatform() override;
     void Randomize() override { rng.Seed(seed); }

@@ -1,13 +1,12 @@
 // The score file under faults: killed in the middle of writing, and a
 // folder that cannot be written at game over.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <random>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "doubles.h"
 #include "records/score_file.h"

@@ -139,7 +139,8 @@ TEST(PlayScreen, FrameDrawsEveryTileInOrder) {
     EXPECT_EQ(g.gfx.draws[0], (Draw{2, 0, 0, 0, 0, 480, 640}));
     for (int i = 0; i < 91; ++i) {
         const int x = i % 7, y = i / 7;
-        EXPECT_EQ(g.gfx.draws[1 + i], (Draw{0, 32.0 * x, 0, 208.0 + 32 * x, 32.0 + 32 * y, 32, 32}));
+        EXPECT_EQ(g.gfx.draws[1 + i],
+                  (Draw{0, 32.0 * x, 0, 208.0 + 32 * x, 32.0 + 32 * y, 32, 32}));
     }
     SetWell(g.form, Bottom({}));
     g.gfx.Clear();

@@ -13,7 +13,9 @@ TEST(CheckCharacter, AddAndCheck) {
     struct {
         const char* in;
         const char* added;
-    } add[] = {{"00001234", "000012340"}, {"99999999", "999999990"}, {"00000000", "000000000"},
+    } add[] = {{"00001234", "000012340"},
+               {"99999999", "999999990"},
+               {"00000000", "000000000"},
                {"12345678x", "12345678x0"}};
     for (const auto& c : add) EXPECT_EQ(sw::FncCodeAdd(c.in), c.added) << c.in;
 
@@ -72,17 +74,17 @@ TEST_P(ScoreRead, ReadsBothLinesBeforeTheVerdict) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScoreRead,
-    ::testing::Values(
-        ReadCase{"valid", "000004560\r\n000000070\r\n", false, 456, 7},
-        ReadCase{"lf_only", "000004560\n000000070\n", false, 456, 7},
-        ReadCase{"cr_only", "000004560\r000000070\r", false, 456, 7},
-        ReadCase{"no_final_line_end", "000004560\r\n000000070", false, 456, 7},
-        ReadCase{"extra_text_ignored", "000004560\r\n000000070\r\nhello\r\n", false, 456, 7},
-        ReadCase{"tenth_char_ignored", "0000045605\r\n000000070\r\n", false, 456, 7},
-        ReadCase{"bad_second_line", "000004560\r\n000000071\r\n", true, 456, -5},
-        ReadCase{"bad_first_line", "000004561\r\n000000070\r\n", true, -5, 7},
-        ReadCase{"letters", "0000A4560\r\n000000070\r\n", true, -5, 7},
-        ReadCase{"comma_split", "00000,4560\r\n000000070\r\n", true, -5, -5}),
+    ::testing::Values(ReadCase{"valid", "000004560\r\n000000070\r\n", false, 456, 7},
+                      ReadCase{"lf_only", "000004560\n000000070\n", false, 456, 7},
+                      ReadCase{"cr_only", "000004560\r000000070\r", false, 456, 7},
+                      ReadCase{"no_final_line_end", "000004560\r\n000000070", false, 456, 7},
+                      ReadCase{"extra_text_ignored", "000004560\r\n000000070\r\nhello\r\n", false,
+                               456, 7},
+                      ReadCase{"tenth_char_ignored", "0000045605\r\n000000070\r\n", false, 456, 7},
+                      ReadCase{"bad_second_line", "000004560\r\n000000071\r\n", true, 456, -5},
+                      ReadCase{"bad_first_line", "000004561\r\n000000070\r\n", true, -5, 7},
+                      ReadCase{"letters", "0000A4560\r\n000000070\r\n", true, -5, 7},
+                      ReadCase{"comma_split", "00000,4560\r\n000000070\r\n", true, -5, -5}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScoreRead, MissingOrShortFileIsARunTimeErrorNamingThePath) {

@@ -10,8 +10,8 @@ using namespace swtest;
 
 namespace {
 
-constexpr int16_t kBack = 8, kEnter = 13, kEsc = 27, kLeft = 37, kUp = 38, kRight = 39,
-                  kDown = 40, kR = 82;
+constexpr int16_t kBack = 8, kEnter = 13, kEsc = 27, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
+                  kR = 82;
 
 bool Has(const std::vector<std::string>& calls, const std::string& c) {
     return std::find(calls.begin(), calls.end(), c) != calls.end();
@@ -436,14 +436,21 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"right_blocked_below",
                  {".......", ".......", ".......", ".......", ".......", "......3", ".......",
                   ".......", ".......", ".......", ".......", ".......", "......."},
-                 128, 140, kRight, 128},
+                 128,
+                 140,
+                 kRight,
+                 128},
         MoveCase{"left_blocked_below",
                  {".......", ".......", ".......", ".......", ".......", "..3....", ".......",
                   ".......", ".......", ".......", ".......", ".......", "......."},
-                 96, 140, kLeft, 96},
+                 96,
+                 140,
+                 kLeft,
+                 96},
         // On a row boundary the cell below the target is tested too.
-        MoveCase{"boundary_tests_below", Bottom({".....1.", ".....1.", ".....1.", ".....1.",
-                                                 ".....1.", ".....1.", ".....1.", ".....1."}),
+        MoveCase{"boundary_tests_below",
+                 Bottom({".....1.", ".....1.", ".....1.", ".....1.", ".....1.", ".....1.",
+                         ".....1.", ".....1."}),
                  96, 128, kRight, 96},
         MoveCase{"bottom_row_occupied", Bottom({".....5."}), 96, 384, kRight, 96},
         MoveCase{"bottom_row_free", Bottom({"......."}), 96, 384, kRight, 128},
@@ -471,7 +478,8 @@ TEST(Keys, TurnSwapsDigitsAndDropLandsEachColumn) {
     EXPECT_EQ(g.form.IntPairX(0), 96) << "a dropped pair answers no key";
     EXPECT_TRUE(g.snd.calls.empty());
     g.Ticks(1);
-    EXPECT_EQ(WellRows(g.form.StrBlock), Bottom({"....3..", "....1..", "....1..", "....1..", "...51.."}));
+    EXPECT_EQ(WellRows(g.form.StrBlock),
+              Bottom({"....3..", "....1..", "....1..", "....1..", "...51.."}));
 }
 
 TEST(Keys, OtherScenesTakeNoKeys) {
@@ -535,13 +543,17 @@ using S = std::vector<std::string>;
 INSTANTIATE_TEST_SUITE_P(
     Cases, Options,
     ::testing::Values(
-        OptionCase{"up_wraps", 0, kUp, 1, 0, 1, 1, 1, 0, 1, 1, 4, 96, S{"stop 7", "play 1 NON_LOOP"}, S{}},
-        OptionCase{"down_wraps", 4, kDown, 1, 0, 1, 1, 1, 0, 1, 1, 0, 96, S{"stop 7", "play 1 NON_LOOP"}, S{}},
+        OptionCase{"up_wraps", 0, kUp, 1, 0, 1, 1, 1, 0, 1, 1, 4, 96,
+                   S{"stop 7", "play 1 NON_LOOP"}, S{}},
+        OptionCase{"down_wraps", 4, kDown, 1, 0, 1, 1, 1, 0, 1, 1, 0, 96,
+                   S{"stop 7", "play 1 NON_LOOP"}, S{}},
         OptionCase{"level_up", 0, kRight, 3, 0, 1, 1, 4, 0, 1, 1, 0, 96, S{"play 0 NON_LOOP"}, S{}},
         OptionCase{"level_top_silent", 0, kRight, 10, 0, 1, 1, 10, 0, 1, 1, 0, 96, S{}, S{}},
         OptionCase{"level_bottom_silent", 0, kLeft, 1, 0, 1, 1, 1, 0, 1, 1, 0, 96, S{}, S{}},
-        OptionCase{"level_down", 0, kLeft, 10, 0, 1, 1, 9, 0, 1, 1, 0, 96, S{"play 0 NON_LOOP"}, S{}},
-        OptionCase{"sevens_off", 1, kRight, 1, 0, 1, 1, 1, 1, 1, 1, 1, 96, S{"play 0 NON_LOOP"}, S{}},
+        OptionCase{"level_down", 0, kLeft, 10, 0, 1, 1, 9, 0, 1, 1, 0, 96, S{"play 0 NON_LOOP"},
+                   S{}},
+        OptionCase{"sevens_off", 1, kRight, 1, 0, 1, 1, 1, 1, 1, 1, 1, 96, S{"play 0 NON_LOOP"},
+                   S{}},
         OptionCase{"sevens_on", 1, kLeft, 1, 1, 1, 1, 1, 0, 1, 1, 1, 96, S{"play 0 NON_LOOP"}, S{}},
         OptionCase{"music_wraps_up", 2, kRight, 1, 0, 3, 1, 1, 0, 1, 1, 2, 96,
                    S{"load 7 bgm01.wav", "play 7 LOOP"}, S{}},
@@ -555,7 +567,8 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"row4_enter_sound_only", 4, kEnter, 1, 0, 1, 1, 1, 0, 1, 1, 4, 96,
                    S{"play 0 NON_LOOP"}, S{}},
         OptionCase{"row0_enter_nothing", 0, kEnter, 1, 0, 1, 1, 1, 0, 1, 1, 0, 96, S{}, S{}},
-        OptionCase{"back_to_title", 3, kBack, 4, 1, 2, 3, 4, 1, 2, 3, 0, 98, S{"play 0 NON_LOOP"}, S{}},
+        OptionCase{"back_to_title", 3, kBack, 4, 1, 2, 3, 4, 1, 2, 3, 0, 98, S{"play 0 NON_LOOP"},
+                   S{}},
         OptionCase{"r_nothing", 2, kR, 1, 0, 1, 1, 1, 0, 1, 1, 2, 96, S{}, S{}}),
     [](const auto& info) { return std::string(info.param.name); });
 

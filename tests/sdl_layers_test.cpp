@@ -31,11 +31,21 @@ void WriteBmp(const fs::path& path, const std::vector<std::string>& rows) {
         for (int x = 0; x < w; ++x) {
             Uint8 r = 0, g = 0, b = 0;
             switch (rows[y][x]) {
-                case 'W': r = g = b = 255; break;
-                case 'R': r = 255; break;
-                case 'G': g = 255; break;
-                case 'B': g = 28; b = 255; break;
-                default: break;
+                case 'W':
+                    r = g = b = 255;
+                    break;
+                case 'R':
+                    r = 255;
+                    break;
+                case 'G':
+                    g = 255;
+                    break;
+                case 'B':
+                    g = 28;
+                    b = 255;
+                    break;
+                default:
+                    break;
             }
             Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 3;
             p[0] = b;
@@ -105,20 +115,20 @@ TEST(Graphics, RectanglesNotWhollyInsideDrawNothing) {
     struct {
         double mx, my, sx, sy, h, w;
     } outside[] = {
-        {0, 0, 637, 0, 2, 4},    // past the right edge of the screen
-        {0, 0, 0, 479, 2, 4},    // past the bottom
-        {0, 0, -1, 0, 2, 4},     // left of the screen
-        {2, 0, 0, 0, 2, 4},      // past the picture's right edge
-        {0, 1, 0, 0, 2, 4},      // past the picture's bottom
-        {-1, 0, 0, 0, 2, 2},     // left of the picture
-        {0, 0, 0, 0, 0, 4},      // empty
+        {0, 0, 637, 0, 2, 4},  // past the right edge of the screen
+        {0, 0, 0, 479, 2, 4},  // past the bottom
+        {0, 0, -1, 0, 2, 4},   // left of the screen
+        {2, 0, 0, 0, 2, 4},    // past the picture's right edge
+        {0, 1, 0, 0, 2, 4},    // past the picture's bottom
+        {-1, 0, 0, 0, 2, 2},   // left of the picture
+        {0, 0, 0, 0, 0, 4},    // empty
     };
     for (const auto& o : outside) {
         Screen s;
         s.gfx.PicLoad(0, "sheet.bmp", 0);
         s.gfx.PicDraw(0, o.mx, o.my, o.sx, o.sy, o.h, o.w);
-        EXPECT_EQ(Others(s.gfx.SurfBackBuf, kWhite), 0) << o.mx << "," << o.my << " -> " << o.sx
-                                                       << "," << o.sy;
+        EXPECT_EQ(Others(s.gfx.SurfBackBuf, kWhite), 0)
+            << o.mx << "," << o.my << " -> " << o.sx << "," << o.sy;
     }
     Screen s;
     s.gfx.PicLoad(0, "sheet.bmp", 0);
@@ -170,14 +180,15 @@ TEST(Graphics, BadPicturesAreRunTimeErrorsNamingTheFile) {
     std::ofstream(s.plat.dir / "pic/empty.bmp");
     std::ofstream(s.plat.dir / "pic/text.bmp") << "this is not a bitmap";
     // Found by fuzzing: a header claiming a vast picture, and one cut short.
-    const unsigned char huge[] = {'B', 'M', 0x1e, 0x4e, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0x36, 0x0c,
-                                  0, 0, 0, 0, 0x7c, 0xa6, 0xb0, 0, 0, 1, 0};
+    const unsigned char huge[] = {'B',  'M',  0x1e, 0x4e, 1, 0, 0,    0,    1,    0, 1, 0, 0,
+                                  0x36, 0x0c, 0,    0,    0, 0, 0x7c, 0xa6, 0xb0, 0, 0, 1, 0};
     std::ofstream(s.plat.dir / "pic/huge.bmp", std::ios::binary)
         .write(reinterpret_cast<const char*>(huge), sizeof huge);
     std::ofstream(s.plat.dir / "pic/short.bmp", std::ios::binary).write("BM\x1e\x4e\x01\x00", 6);
     std::filesystem::copy_file(s.plat.dir / "pic/sheet.bmp", s.plat.dir / "pic/cut.bmp");
     std::filesystem::resize_file(s.plat.dir / "pic/cut.bmp", 60);
-    for (const char* name : {"missing.bmp", "empty.bmp", "text.bmp", "huge.bmp", "short.bmp", "cut.bmp"}) {
+    for (const char* name :
+         {"missing.bmp", "empty.bmp", "text.bmp", "huge.bmp", "short.bmp", "cut.bmp"}) {
         try {
             s.gfx.PicLoad(0, name, -1);
             FAIL() << name;
@@ -230,7 +241,8 @@ void WriteRampWav(const fs::path& path, int frames) {
     u16(16);
     out.write("data", 4);
     u32(static_cast<uint32_t>(pcm.size() * 2));
-    out.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(pcm.size() * 2));
+    out.write(reinterpret_cast<const char*>(pcm.data()),
+              static_cast<std::streamsize>(pcm.size() * 2));
 }
 
 std::atomic<int> lastFrame{-1};
@@ -252,8 +264,8 @@ struct Speaker {
     FakePlatform plat;
     sw::SdlSound snd{plat};
     Speaker() {
-        WriteRampWav(plat.dir / "sound/long.wav", 60000);   // 1.36 s
-        WriteRampWav(plat.dir / "sound/short.wav", 6000);   // 0.14 s
+        WriteRampWav(plat.dir / "sound/long.wav", 60000);  // 1.36 s
+        WriteRampWav(plat.dir / "sound/short.wav", 6000);  // 0.14 s
         snd.Open();
         snd.SubWaveLoad(3, "long.wav");
         snd.SubWaveLoad(4, "short.wav");

@@ -9,7 +9,9 @@ namespace swtest {
 
 namespace {
 
-bool Digit(const std::string& c) { return c.size() == 1 && c[0] >= '1' && c[0] <= '7'; }
+bool Digit(const std::string& c) {
+    return c.size() == 1 && c[0] >= '1' && c[0] <= '7';
+}
 
 }  // namespace
 
@@ -23,8 +25,10 @@ std::string Unsound(const sw::GameState& s) {
         for (int x = 0; x < sw::kCols; ++x) {
             const std::string& b = s.StrBlock(x, y);
             const std::string& m = s.StrDelFlg(x, y);
-            if (!(b.empty() || Digit(b))) why << "cell (" << x << "," << y << ") holds '" << b << "'; ";
-            if (!(m.empty() || m == "1")) why << "mark (" << x << "," << y << ") holds '" << m << "'; ";
+            if (!(b.empty() || Digit(b)))
+                why << "cell (" << x << "," << y << ") holds '" << b << "'; ";
+            if (!(m.empty() || m == "1"))
+                why << "mark (" << x << "," << y << ") holds '" << m << "'; ";
             if (m == "1" && b.empty()) why << "mark on an empty cell (" << x << "," << y << "); ";
             marks = marks || m == "1";
         }
@@ -35,8 +39,10 @@ std::string Unsound(const sw::GameState& s) {
         for (int x = 0; x < sw::kCols; ++x) {
             bool seenBlock = false;
             for (int y = 0; y < sw::kRows; ++y) {
-                if (!s.StrBlock(x, y).empty()) seenBlock = true;
-                else if (seenBlock) why << "column " << x << " not packed; ";
+                if (!s.StrBlock(x, y).empty())
+                    seenBlock = true;
+                else if (seenBlock)
+                    why << "column " << x << " not packed; ";
             }
         }
     }
@@ -50,7 +56,8 @@ std::string Unsound(const sw::GameState& s) {
                 continue;
             }
             const int c = px / 32, r = py / 32;
-            if (!s.StrBlock(c, r).empty() || (py % 32 != 0 && r < 12 && !s.StrBlock(c, r + 1).empty()))
+            if (!s.StrBlock(c, r).empty() ||
+                (py % 32 != 0 && r < 12 && !s.StrBlock(c, r + 1).empty()))
                 why << "pair block " << i << " overlaps a block; ";
         }
         if (s.IntPairX(1) != s.IntPairX(0) + 32) why << "pair blocks apart; ";
@@ -61,7 +68,8 @@ std::string Unsound(const sw::GameState& s) {
     if (s.IntFallCnt < 0 || s.IntFallCnt > 300) why << "IntFallCnt " << s.IntFallCnt << "; ";
     if (sc == 0 && s.IntFallCnt > 32) why << "fall count " << s.IntFallCnt << "; ";
     if (s.IntAniCnt < 0 || s.IntAniCnt > 21) why << "IntAniCnt " << s.IntAniCnt << "; ";
-    if (s.IntChainTime < 0 || s.IntChainTime > 2000) why << "IntChainTime " << s.IntChainTime << "; ";
+    if (s.IntChainTime < 0 || s.IntChainTime > 2000)
+        why << "IntChainTime " << s.IntChainTime << "; ";
     if (s.IntVeskTime < 0 || s.IntVeskTime > 50) why << "IntVeskTime " << s.IntVeskTime << "; ";
     if (s.IntVeskNo < 0 || s.IntVeskNo > 4) why << "IntVeskNo " << s.IntVeskNo << "; ";
     if (s.LngScore < 0 || s.LngChain < 0) why << "negative score or chain; ";

@@ -11,8 +11,8 @@ namespace swtest {
 
 struct SoakResult {
     long ticks = 0;
-    long games = 0;   // game-over scenes that handed back to the title
-    long chains = 0;  // searches that found something
+    long games = 0;     // game-over scenes that handed back to the title
+    long chains = 0;    // searches that found something
     std::string fault;  // empty when every tick was sound
 };
 

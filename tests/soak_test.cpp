@@ -1,8 +1,9 @@
 // A shorter soak in the test suite; the long one is the soak tool.
+#include "soak.h"
+
 #include <gtest/gtest.h>
 
 #include "doubles.h"
-#include "soak.h"
 
 using namespace swtest;
 
@@ -29,11 +30,19 @@ TEST(Soak, TheCheckerCatchesBrokenRecords) {
     } cases[] = {
         {"bad cell", [](sw::GameState& s) { s.StrBlock(0, 12) = "8"; }},
         {"loose block", [](sw::GameState& s) { s.StrBlock(0, 5) = "3"; }},
-        {"mark in fall", [](sw::GameState& s) { s.StrBlock(0, 12) = "3"; s.StrDelFlg(0, 12) = "1"; }},
+        {"mark in fall",
+         [](sw::GameState& s) {
+             s.StrBlock(0, 12) = "3";
+             s.StrDelFlg(0, 12) = "1";
+         }},
         {"level", [](sw::GameState& s) { s.LngLevel = 11; }},
         {"scene", [](sw::GameState& s) { s.IntScene = 5; }},
         {"pair outside", [](sw::GameState& s) { s.IntPairX(0) = 224; }},
-        {"pair on a block", [](sw::GameState& s) { s.StrBlock(3, 12) = "1"; s.IntPairY(0) = s.IntPairY(1) = 380; }},
+        {"pair on a block",
+         [](sw::GameState& s) {
+             s.StrBlock(3, 12) = "1";
+             s.IntPairY(0) = s.IntPairY(1) = 380;
+         }},
         {"banner", [](sw::GameState& s) { s.IntVeskTime = 51; }},
     };
     for (const auto& c : cases) {

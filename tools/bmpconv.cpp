@@ -9,13 +9,13 @@
 // With --dither, smooth gradients are ordered-dithered before the game
 // reduces them to 16 bits, so skies and glows show no bands.
 // Usage: bmpconv in.rgba width height out.bmp [--dither]
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
-#include <string>
 #include <fstream>
 #include <iostream>
+#include <string>
 #include <vector>
 
 namespace {

@@ -62,7 +62,8 @@ bool WritePng565(const std::string& path, const void* pixels, int width, int hei
         z.push_back(n >> 8);
         z.push_back(~n & 0xFF);
         z.push_back((~n >> 8) & 0xFF);
-        z.insert(z.end(), raw.begin() + static_cast<long>(pos), raw.begin() + static_cast<long>(pos + n));
+        z.insert(z.end(), raw.begin() + static_cast<long>(pos),
+                 raw.begin() + static_cast<long>(pos + n));
         pos += n;
     } while (pos < raw.size());
     uint32_t a = 1, b = 0;

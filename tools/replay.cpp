@@ -33,9 +33,9 @@
 namespace {
 
 int16_t KeyCode(const std::string& name) {
-    static const std::map<std::string, int16_t> keys{
-        {"back", 8},  {"enter", 13}, {"esc", 27},  {"left", 37},
-        {"up", 38},   {"right", 39}, {"down", 40}, {"r", 82}};
+    static const std::map<std::string, int16_t> keys{{"back", 8},  {"enter", 13}, {"esc", 27},
+                                                     {"left", 37}, {"up", 38},    {"right", 39},
+                                                     {"down", 40}, {"r", 82}};
     if (auto it = keys.find(name); it != keys.end()) return it->second;
     return static_cast<int16_t>(std::stoi(name));
 }

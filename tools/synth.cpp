@@ -59,8 +59,10 @@ double Pitch(const std::string& name, bool& ok) {
     if (name.size() < 2 || !steps.count(name[0])) return 0;
     int semis = steps.at(name[0]);
     size_t i = 1;
-    if (name[i] == '#') semis++, i++;
-    else if (name[i] == 'b') semis--, i++;
+    if (name[i] == '#')
+        semis++, i++;
+    else if (name[i] == 'b')
+        semis--, i++;
     if (i >= name.size()) return 0;
     const int octave = std::atoi(name.c_str() + i);
     ok = true;
@@ -81,16 +83,18 @@ struct Noise {
 
 double Envelope(const Voice& v, double t, double held) {
     double level;
-    if (t < v.attack) level = t / v.attack;
-    else if (t < v.attack + v.decay) level = 1 - (1 - v.sustain) * (t - v.attack) / v.decay;
-    else level = v.sustain;
+    if (t < v.attack)
+        level = t / v.attack;
+    else if (t < v.attack + v.decay)
+        level = 1 - (1 - v.sustain) * (t - v.attack) / v.decay;
+    else
+        level = v.sustain;
     if (t > held) {
         const double r = (t - held) / v.release;
         // Level at release time, fading out linearly.
-        double at = held < v.attack ? held / v.attack
-                    : held < v.attack + v.decay
-                        ? 1 - (1 - v.sustain) * (held - v.attack) / v.decay
-                        : v.sustain;
+        double at = held < v.attack             ? held / v.attack
+                    : held < v.attack + v.decay ? 1 - (1 - v.sustain) * (held - v.attack) / v.decay
+                                                : v.sustain;
         level = r >= 1 ? 0 : at * (1 - r);
     }
     return level;
@@ -127,11 +131,16 @@ std::vector<double> RenderNote(const Voice& v, const Note& n, double secPerBeat,
                 phase[k] += n.freqs[k] * vib / kRate;
                 const double p = phase[k] - std::floor(phase[k]);
                 double w;
-                if (v.wave == "sine") w = std::sin(2 * kPi * p);
-                else if (v.wave == "triangle") w = 4 * std::fabs(p - 0.5) - 1;
-                else if (v.wave == "square") w = p < 0.5 ? 0.7 : -0.7;
-                else if (v.wave == "saw") w = (2 * p - 1) * 0.7;
-                else w = noise.Next() * 0.5;
+                if (v.wave == "sine")
+                    w = std::sin(2 * kPi * p);
+                else if (v.wave == "triangle")
+                    w = 4 * std::fabs(p - 0.5) - 1;
+                else if (v.wave == "square")
+                    w = p < 0.5 ? 0.7 : -0.7;
+                else if (v.wave == "saw")
+                    w = (2 * p - 1) * 0.7;
+                else
+                    w = noise.Next() * 0.5;
                 s += w;
             }
             if (!n.freqs.empty()) s /= std::sqrt(static_cast<double>(n.freqs.size()));
@@ -190,20 +199,32 @@ int main(int argc, char** argv) {
                 const auto eq = kv.find('=');
                 if (eq == std::string::npos) Fail(file, lineNo, "expected key=value: " + kv);
                 const std::string key = kv.substr(0, eq), val = kv.substr(eq + 1);
-                if (key == "wave") v.wave = val;
+                if (key == "wave")
+                    v.wave = val;
                 else {
                     const double d = std::atof(val.c_str());
-                    if (key == "vol") v.vol = d;
-                    else if (key == "attack") v.attack = std::max(d, 0.001);
-                    else if (key == "decay") v.decay = std::max(d, 0.001);
-                    else if (key == "sustain") v.sustain = d;
-                    else if (key == "release") v.release = std::max(d, 0.002);
-                    else if (key == "pan") v.pan = d;
-                    else if (key == "lowpass") v.lowpass = d;
-                    else if (key == "echo") v.echo = d;
-                    else if (key == "vibrato") v.vibrato = d;
-                    else if (key == "gate") v.gate = d;
-                    else Fail(file, lineNo, "unknown voice setting " + key);
+                    if (key == "vol")
+                        v.vol = d;
+                    else if (key == "attack")
+                        v.attack = std::max(d, 0.001);
+                    else if (key == "decay")
+                        v.decay = std::max(d, 0.001);
+                    else if (key == "sustain")
+                        v.sustain = d;
+                    else if (key == "release")
+                        v.release = std::max(d, 0.002);
+                    else if (key == "pan")
+                        v.pan = d;
+                    else if (key == "lowpass")
+                        v.lowpass = d;
+                    else if (key == "echo")
+                        v.echo = d;
+                    else if (key == "vibrato")
+                        v.vibrato = d;
+                    else if (key == "gate")
+                        v.gate = d;
+                    else
+                        Fail(file, lineNo, "unknown voice setting " + key);
                 }
             }
             voices[name] = v;
@@ -218,9 +239,12 @@ int main(int argc, char** argv) {
             bool body = false;
             while (ls >> tok) {
                 if (!body) {
-                    if (tok == ":") body = true;
-                    else if (tok[0] == 'x') repeat = std::atoi(tok.c_str() + 1);
-                    else Fail(file, lineNo, "expected : before the notes");
+                    if (tok == ":")
+                        body = true;
+                    else if (tok[0] == 'x')
+                        repeat = std::atoi(tok.c_str() + 1);
+                    else
+                        Fail(file, lineNo, "expected : before the notes");
                 } else if (tok != "|") {
                     tokens.push_back(tok);
                 }
@@ -229,7 +253,8 @@ int main(int argc, char** argv) {
             for (int r = 0; r < repeat; ++r) {
                 for (const std::string& t : tokens) {
                     const auto slash = t.find('/');
-                    if (slash == std::string::npos) Fail(file, lineNo, "token without /beats: " + t);
+                    if (slash == std::string::npos)
+                        Fail(file, lineNo, "token without /beats: " + t);
                     const double beats = std::atof(t.c_str() + slash + 1);
                     const std::string pitch = t.substr(0, slash);
                     if (pitch != "r") {
@@ -280,8 +305,10 @@ int main(int argc, char** argv) {
             const size_t at = static_cast<size_t>(std::llround(n.start * secPerBeat * kRate));
             for (size_t i = 0; i < s.size(); ++i) {
                 size_t j = at + i;
-                if (loop) j %= total;
-                else if (j >= total) break;
+                if (loop)
+                    j %= total;
+                else if (j >= total)
+                    break;
                 mono[j] += s[i];
             }
         }
@@ -293,8 +320,10 @@ int main(int argc, char** argv) {
                 g *= v.echo;
                 for (size_t i = 0; i < total; ++i) {
                     size_t j = i + k * delay;
-                    if (loop) j %= total;
-                    else if (j >= total) break;
+                    if (loop)
+                        j %= total;
+                    else if (j >= total)
+                        break;
                     wet[j] += mono[i] * g;
                 }
             }
@@ -309,7 +338,8 @@ int main(int argc, char** argv) {
 
     // Normalise to one decibel below full scale: loud, never clipped.
     double peak = 1e-9;
-    for (size_t i = 0; i < total; ++i) peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+    for (size_t i = 0; i < total; ++i)
+        peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
     const double gain = 0.89 * 32767.0 / peak;
 
     std::vector<int16_t> pcm;

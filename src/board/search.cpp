@@ -5,7 +5,9 @@ namespace sw {
 
 namespace {
 
-int Digit(const std::string& cell) { return cell.empty() ? 0 : cell[0] - '0'; }
+int Digit(const std::string& cell) {
+    return cell.empty() ? 0 : cell[0] - '0';
+}
 
 // Two touching blocks pair off when they add up to seven; a 7 never pairs.
 bool Pairs(const std::string& a, const std::string& b) {
@@ -43,7 +45,8 @@ int16_t Form1::FncBlockDelSearch() {
             if (StrBlock(x, y) == "7" && StrBlock(x + 1, y) == "7" && StrBlock(x + 2, y) == "7") {
                 for (int i = 0; i < 3; ++i) StrDelFlg(x + i, y) = "1";
                 result = 1;
-                if (FlgSevenOff == 0) SubVesk("x", static_cast<int16_t>(x), static_cast<int16_t>(y));
+                if (FlgSevenOff == 0)
+                    SubVesk("x", static_cast<int16_t>(x), static_cast<int16_t>(y));
             }
         }
     }
@@ -52,7 +55,8 @@ int16_t Form1::FncBlockDelSearch() {
             if (StrBlock(x, y) == "7" && StrBlock(x, y + 1) == "7" && StrBlock(x, y + 2) == "7") {
                 for (int i = 0; i < 3; ++i) StrDelFlg(x, y + i) = "1";
                 result = 1;
-                if (FlgSevenOff == 0) SubVesk("y", static_cast<int16_t>(x), static_cast<int16_t>(y));
+                if (FlgSevenOff == 0)
+                    SubVesk("y", static_cast<int16_t>(x), static_cast<int16_t>(y));
             }
         }
     }

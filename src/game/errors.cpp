@@ -17,7 +17,11 @@ T Narrow(int64_t value, const char* what, const char* width) {
 
 }  // namespace
 
-int16_t Int16(int64_t value, const char* what) { return Narrow<int16_t>(value, what, "16"); }
-int32_t Lng32(int64_t value, const char* what) { return Narrow<int32_t>(value, what, "32"); }
+int16_t Int16(int64_t value, const char* what) {
+    return Narrow<int16_t>(value, what, "16");
+}
+int32_t Lng32(int64_t value, const char* what) {
+    return Narrow<int32_t>(value, what, "32");
+}
 
 }  // namespace sw

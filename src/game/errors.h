@@ -14,7 +14,7 @@
 namespace sw {
 
 class RunTimeError : public std::runtime_error {
-public:
+  public:
     explicit RunTimeError(const std::string& what) : std::runtime_error(what) {}
 };
 

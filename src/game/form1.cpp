@@ -13,8 +13,12 @@ std::string Format(int64_t value, int digits) {
     return value < 0 ? "-" + text : text;
 }
 
-std::string BgFile(int16_t IntBgNo) { return "bg" + Format(IntBgNo, 3) + ".bmp"; }
-std::string BgmFile(int16_t IntBgmNo) { return "bgm" + Format(IntBgmNo, 2) + ".wav"; }
+std::string BgFile(int16_t IntBgNo) {
+    return "bg" + Format(IntBgNo, 3) + ".bmp";
+}
+std::string BgmFile(int16_t IntBgmNo) {
+    return "bgm" + Format(IntBgmNo, 2) + ".wav";
+}
 
 int16_t FallStep(int32_t LngLevel) {
     if (LngLevel >= 1 && LngLevel <= 3) return 1;

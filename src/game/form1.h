@@ -12,7 +12,7 @@
 namespace sw {
 
 class Form1 : public GameState {
-public:
+  public:
     Form1(IGraphics& graphics, ISound& sound, IPlatform& platform)
         : gfx(graphics), snd(sound), plat(platform) {}
 
@@ -51,7 +51,7 @@ public:
     // ends the program.
     [[noreturn]] void CloseWindow();
 
-private:
+  private:
     // The scenes of the tick (game/play_scenes.cpp, game/front_scenes.cpp).
     void SceneFall();
     void SceneSearch();
@@ -69,7 +69,7 @@ private:
     void DrawWell();
     void DrawSmallDigits(const std::string& text, int x, int y);
 
-public:
+  public:
     IGraphics& gfx;
     ISound& snd;
     IPlatform& plat;

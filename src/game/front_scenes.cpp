@@ -97,8 +97,7 @@ void Form1::SceneReady() {
 
 void Form1::DrawSmallDigits(const std::string& text, int x, int y) {
     for (size_t k = 0; k < text.size(); ++k) {
-        gfx.PicDraw(kPicSheet, 19 * (text[k] - '0'), 185, x + 19 * static_cast<int>(k), y, 33,
-                    19);
+        gfx.PicDraw(kPicSheet, 19 * (text[k] - '0'), 185, x + 19 * static_cast<int>(k), y, 33, 19);
     }
 }
 

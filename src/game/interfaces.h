@@ -9,7 +9,7 @@ namespace sw {
 
 // Pictures: a back buffer, a backdrop and twenty picture slots.
 class IGraphics {
-public:
+  public:
     virtual ~IGraphics() = default;
     virtual void init() = 0;
     virtual void PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t Touka) = 0;
@@ -24,7 +24,7 @@ public:
 
 // Sounds: eleven slots, one voice each.
 class ISound {
-public:
+  public:
     virtual ~ISound() = default;
     virtual void SubWaveLoad(int16_t IntIdx, const std::string& StrFile) = 0;
     virtual void SubWavePlay(int16_t IntIdx, const std::string& StrOpt) = 0;
@@ -33,7 +33,7 @@ public:
 
 // Everything else the game needs from the machine it runs on.
 class IPlatform {
-public:
+  public:
     virtual ~IPlatform() = default;
     // The game's one random generator: reseeded from the clock at start-up,
     // then serving both the deals and the sevens draw.

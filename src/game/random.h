@@ -9,7 +9,7 @@
 namespace sw {
 
 class Random {
-public:
+  public:
     explicit Random(uint32_t seed = 5489u) : engine_(seed) {}
     void Seed(uint32_t seed) { engine_.seed(seed); }
     double Next() {
@@ -17,7 +17,7 @@ public:
         return static_cast<double>(engine_()) / 4294967296.0;
     }
 
-private:
+  private:
     std::mt19937 engine_;
 };
 

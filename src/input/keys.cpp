@@ -176,9 +176,9 @@ void Form1::KeyPlay(int16_t KeyCode) {
         }
         case kKeyRight: {
             if (c[1] >= 6) break;
-            const bool free = r[1] == 12 ? StrBlock(c[1] + 1, 12) == ""
-                                         : StrBlock(c[1] + 1, r[1]) == "" &&
-                                               StrBlock(c[1] + 1, r[1] + 1) == "";
+            const bool free =
+                r[1] == 12 ? StrBlock(c[1] + 1, 12) == ""
+                           : StrBlock(c[1] + 1, r[1]) == "" && StrBlock(c[1] + 1, r[1] + 1) == "";
             if (free) {
                 IntPairX(0) = static_cast<int16_t>(IntPairX(0) + 32);
                 IntPairX(1) = static_cast<int16_t>(IntPairX(1) + 32);
@@ -187,9 +187,9 @@ void Form1::KeyPlay(int16_t KeyCode) {
         }
         case kKeyLeft: {
             if (c[0] <= 0) break;
-            const bool free = r[0] == 12 ? StrBlock(c[0] - 1, 12) == ""
-                                         : StrBlock(c[0] - 1, r[0]) == "" &&
-                                               StrBlock(c[0] - 1, r[0] + 1) == "";
+            const bool free =
+                r[0] == 12 ? StrBlock(c[0] - 1, 12) == ""
+                           : StrBlock(c[0] - 1, r[0]) == "" && StrBlock(c[0] - 1, r[0] + 1) == "";
             if (free) {
                 IntPairX(0) = static_cast<int16_t>(IntPairX(0) - 32);
                 IntPairX(1) = static_cast<int16_t>(IntPairX(1) - 32);

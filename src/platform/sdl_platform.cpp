@@ -28,7 +28,9 @@ SdlPlatform::SdlPlatform(PlatformOptions options)
     if (!appPath_.empty() && appPath_.back() != '/' && appPath_.back() != '\\') appPath_ += '/';
 }
 
-void SdlPlatform::Randomize() { rng_.Seed(options_.seed.value_or(ClockSeed())); }
+void SdlPlatform::Randomize() {
+    rng_.Seed(options_.seed.value_or(ClockSeed()));
+}
 
 void SdlPlatform::MsgBox(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -47,7 +49,9 @@ void SdlPlatform::End(int status) {
     std::_Exit(status);
 }
 
-void SdlPlatform::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void SdlPlatform::ShowCursor(bool show) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 void SdlPlatform::OpenSoundDevice() {
     if (!snd_) throw RunTimeError("no sound layer attached");
@@ -93,7 +97,8 @@ void SdlPlatform::Run(Form1& form) {
     try {
         timer2_.Start(SDL_GetTicks64(), 1000);
         form.Form_Load();
-        if (timer1Interval_ > 0) timer1_.Start(SDL_GetTicks64(), static_cast<uint32_t>(timer1Interval_));
+        if (timer1Interval_ > 0)
+            timer1_.Start(SDL_GetTicks64(), static_cast<uint32_t>(timer1Interval_));
         for (;;) {
             // Sleep until an event comes or a timer is due; never spin.
             uint64_t now = SDL_GetTicks64();

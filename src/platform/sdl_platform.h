@@ -17,13 +17,13 @@
 namespace sw {
 
 struct PlatformOptions {
-    std::optional<uint32_t> seed;   // fixed seed instead of the clock
+    std::optional<uint32_t> seed;        // fixed seed instead of the clock
     std::optional<std::string> appPath;  // program folder instead of the executable's
-    bool throwOnEnd = false;        // tools: End() throws ProgramEnded
+    bool throwOnEnd = false;             // tools: End() throws ProgramEnded
 };
 
 class SdlPlatform : public IPlatform {
-public:
+  public:
     explicit SdlPlatform(PlatformOptions options = {});
 
     void Attach(SdlGraphics* graphics, SdlSound* sound) {
@@ -47,7 +47,7 @@ public:
     // One path for every run-time error: a box and stderr, then the end.
     [[noreturn]] void ReportRunTimeError(const std::string& message);
 
-private:
+  private:
     void HandleEvent(Form1& form, const SDL_Event& event);
 
     PlatformOptions options_;

@@ -8,7 +8,7 @@ namespace sw {
 // A periodic timer that fires at most once per check: a late timer fires
 // once and starts its next period from now, never a burst of catch-up.
 class PeriodicTimer {
-public:
+  public:
     void Start(uint64_t now, uint32_t interval) {
         interval_ = interval;
         due_ = now + interval;
@@ -29,7 +29,7 @@ public:
         return due_ - now < limit ? due_ - now : limit;
     }
 
-private:
+  private:
     uint32_t interval_ = 0;
     uint64_t due_ = 0;
 };

@@ -1,14 +1,14 @@
 #include "present/graphics_sdl.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
 
 #include "game/errors.h"
 
@@ -36,7 +36,8 @@ void CheckSlot(int16_t IntIdx, const char* what) {
 int KeyedPixels(SDL_Surface* s, Uint16 key) {
     int n = 0;
     for (int y = 0; y < s->h; ++y) {
-        const auto* row = reinterpret_cast<const Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+        const auto* row =
+            reinterpret_cast<const Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
         for (int x = 0; x < s->w; ++x) n += row[x] == key;
     }
     return n;
@@ -143,7 +144,8 @@ SDL_Surface* SdlGraphics::Decoded(const std::string& path) {
     if (it == cache_.end() || it->second.size != st.st_size || it->second.mtime != st.st_mtime) {
         SDL_Surface* fresh = LoadBitmap565(path);
         if (it != cache_.end()) SDL_FreeSurface(it->second.surface);
-        cache_[path] = {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtime), fresh};
+        cache_[path] = {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtime),
+                        fresh};
         it = cache_.find(path);
     }
     SDL_Surface* copy = SDL_DuplicateSurface(it->second.surface);
@@ -151,7 +153,9 @@ SDL_Surface* SdlGraphics::Decoded(const std::string& path) {
     return copy;
 }
 
-std::string SdlGraphics::PicFile(const std::string& name) { return plat_.AppPath() + "pic/" + name; }
+std::string SdlGraphics::PicFile(const std::string& name) {
+    return plat_.AppPath() + "pic/" + name;
+}
 
 void SdlGraphics::init() {
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -169,9 +173,11 @@ void SdlGraphics::init() {
     if (!emulated) {
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
-        if (!renderer_) throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
+        if (!renderer_)
+            throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
         SDL_RendererInfo info;
-        vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+        vsync_ =
+            SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
         emulated = EmulatedRenderer(info);
     }
     if (emulated) {
@@ -330,7 +336,8 @@ bool SdlGraphics::NoGraphicsDevice() {
 #ifdef __linux__
     // The dummy video driver has no renderer worth the name either.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0) return false;
+    if (driver && std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)
+        return false;
     return access("/dev/dri", F_OK) != 0 && access("/dev/nvidia0", F_OK) != 0;
 #else
     return false;
@@ -375,12 +382,13 @@ void SdlGraphics::PresentToWindowSurface(bool full) {
     }
     if (k < 2 || ws->format->BytesPerPixel != 4) {
         // Smaller windows: the largest picture that fits, letterboxed.
-        const double scale = std::min(static_cast<double>(ws->w) / kScreenW,
-                                      static_cast<double>(ws->h) / kScreenH);
+        const double scale =
+            std::min(static_cast<double>(ws->w) / kScreenW, static_cast<double>(ws->h) / kScreenH);
         SDL_Rect dst{0, 0, static_cast<int>(kScreenW * scale), static_cast<int>(kScreenH * scale)};
         dst.x = (ws->w - dst.w) / 2;
         dst.y = (ws->h - dst.h) / 2;
-        if (SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 || SDL_UpdateWindowSurface(window_) != 0) {
+        if (SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 ||
+            SDL_UpdateWindowSurface(window_) != 0) {
             throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
         }
         return;
@@ -415,7 +423,8 @@ void SdlGraphics::PresentToWindowSurface(bool full) {
         for (int y = band; y < band + kBand; ++y) {
             const Uint16* src = cur + y * kScreenW;
             auto* first = reinterpret_cast<Uint32*>(static_cast<Uint8*>(ws->pixels) +
-                                                    (y0 + y * k) * ws->pitch) + x0 + lo * k;
+                                                    (y0 + y * k) * ws->pitch) +
+                          x0 + lo * k;
             Uint32* out = first;
             for (int x = lo; x <= hi; ++x) {
                 const Uint32 c = lut_[src[x]];
@@ -429,8 +438,9 @@ void SdlGraphics::PresentToWindowSurface(bool full) {
         rects.push_back({x0 + lo * k, y0 + band * k, (hi - lo + 1) * k, kBand * k});
     }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
-    const int rc = full ? SDL_UpdateWindowSurface(window_)
-                        : SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+    const int rc =
+        full ? SDL_UpdateWindowSurface(window_)
+             : SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
     if (rc != 0) throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
 }
 

@@ -15,7 +15,7 @@
 namespace sw {
 
 class SdlGraphics : public IGraphics {
-public:
+  public:
     explicit SdlGraphics(IPlatform& platform);
     ~SdlGraphics() override;
     SdlGraphics(const SdlGraphics&) = delete;
@@ -49,7 +49,7 @@ public:
     // Shows the page on screen again (after an expose or a resize).
     void Repaint();
 
-private:
+  private:
     struct CacheEntry {
         long long size, mtime;
         SDL_Surface* surface;

@@ -58,18 +58,21 @@ void SdlSound::SubWaveLoad(int16_t IntIdx, const std::string& StrFile) {
 
 void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
     CheckSlot(IntIdx, "SubWavePlay");
-    if (!BufWave[IntIdx]) throw RunTimeError("SubWavePlay: sound slot " + std::to_string(IntIdx) + " is empty");
+    if (!BufWave[IntIdx])
+        throw RunTimeError("SubWavePlay: sound slot " + std::to_string(IntIdx) + " is empty");
     // A slot still sounding goes on: no restart, no second voice.
     if (Mix_Playing(IntIdx)) return;
     const int loops = StrOpt == "LOOP" ? -1 : 0;
     if (Mix_PlayChannel(IntIdx, BufWave[IntIdx], loops) < 0) {
-        throw RunTimeError("cannot play sound slot " + std::to_string(IntIdx) + ": " + Mix_GetError());
+        throw RunTimeError("cannot play sound slot " + std::to_string(IntIdx) + ": " +
+                           Mix_GetError());
     }
 }
 
 void SdlSound::SubWaveStop(int16_t IntIdx) {
     CheckSlot(IntIdx, "SubWaveStop");
-    if (!BufWave[IntIdx]) throw RunTimeError("SubWaveStop: sound slot " + std::to_string(IntIdx) + " is empty");
+    if (!BufWave[IntIdx])
+        throw RunTimeError("SubWaveStop: sound slot " + std::to_string(IntIdx) + " is empty");
     // Halting a channel also rewinds it: the next play starts at the top.
     Mix_HaltChannel(IntIdx);
 }

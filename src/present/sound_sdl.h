@@ -14,7 +14,7 @@
 namespace sw {
 
 class SdlSound : public ISound {
-public:
+  public:
     explicit SdlSound(IPlatform& platform) : plat_(platform) {}
     ~SdlSound() override;
     SdlSound(const SdlSound&) = delete;
@@ -32,7 +32,7 @@ public:
 
     std::array<Mix_Chunk*, kWaveSlots> BufWave{};
 
-private:
+  private:
     IPlatform& plat_;
     bool open_ = false;
 };

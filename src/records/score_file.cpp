@@ -26,7 +26,9 @@ namespace {
 
 constexpr int64_t kMaxRecord = 99999999;  // what eight digits can hold
 
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason() {
+    return std::strerror(errno);
+}
 
 std::string Folder(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -125,7 +127,9 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     SyncFolder(path);
 }
 
-std::string Form1::ScoreFilePath() { return plat.AppPath() + "score.ini"; }
+std::string Form1::ScoreFilePath() {
+    return plat.AppPath() + "score.ini";
+}
 
 void Form1::SubScoreRead() {
     const std::string path = ScoreFilePath();
