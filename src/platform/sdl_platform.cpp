@@ -77,15 +77,24 @@ void SdlPlatform::HandleEvent(Form1& form, const SDL_Event& event) {
             }
             break;
         case SDL_KEYDOWN:
-            if (!event.key.repeat && !IsFullscreenToggle(event.key)) {
-                if (int16_t code = VirtualKey(event.key.keysym.sym)) form.Form_KeyDown(code, 0);
+            if (event.key.repeat) break;
+            if (IsFullscreenToggle(event.key)) {
+                // Alt+Enter belongs to the window: switch at once, and keep
+                // the release of that Enter from the game, whichever key is
+                // let go first.
+                if (gfx_) gfx_->ToggleFullscreen();
+                swallowEnterUp_ = true;
+            } else if (int16_t code = VirtualKey(event.key.keysym.sym)) {
+                form.Form_KeyDown(code, 0);
             }
             break;
         case SDL_KEYUP:
-            if (IsFullscreenToggle(event.key)) {
-                if (gfx_) gfx_->ToggleFullscreen();
-            } else if (int16_t code = VirtualKey(event.key.keysym.sym)) {
-                form.Form_KeyUp(code, 0);
+            if (int16_t code = VirtualKey(event.key.keysym.sym)) {
+                if (code == 13 && swallowEnterUp_) {
+                    swallowEnterUp_ = false;
+                } else {
+                    form.Form_KeyUp(code, 0);
+                }
             }
             break;
         default:

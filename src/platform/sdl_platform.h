@@ -56,6 +56,7 @@ class SdlPlatform : public IPlatform {
     SdlGraphics* gfx_ = nullptr;
     SdlSound* snd_ = nullptr;
     int16_t timer1Interval_ = 0;
+    bool swallowEnterUp_ = false;
     PeriodicTimer timer1_, timer2_;
 };
 

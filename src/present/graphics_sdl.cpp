@@ -463,7 +463,9 @@ void SdlGraphics::ToggleFullscreen() {
     SDL_Rect usable{0, 0, kScreenW, kScreenH};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable);
     int k = 1;
-    while ((k + 1) * kScreenW <= usable.w && (k + 1) * kScreenH <= usable.h) ++k;
+    // Leave room for the window's title bar and frame.
+    constexpr int kDecoration = 64;
+    while ((k + 1) * kScreenW <= usable.w && (k + 1) * kScreenH + kDecoration <= usable.h) ++k;
     SDL_SetWindowSize(window_, k * kScreenW, k * kScreenH);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     presented_ = false;
