@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/form1.h"
+#include "game/keycodes.h"
 #include "game/random.h"
 #include "present/graphics_sdl.h"
 
@@ -98,7 +99,7 @@ void TenThousandPlayTicks(benchmark::State& state) {
         form.IntFallCnt = 0;
         for (int t = 0; t < 10000; ++t) {
             if (form.IntScene == sw::kSceneFall && keys.Next() < 0.1) {
-                const int16_t key[] = {37, 39, 38, 40};
+                const int16_t key[] = {sw::kKeyLeft, sw::kKeyRight, sw::kKeyUp, sw::kKeyDown};
                 form.Form_KeyUp(key[static_cast<int>(keys.Next() * 4)], 0);
             }
             form.Timer1_Timer();

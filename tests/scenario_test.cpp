@@ -5,13 +5,15 @@
 #include <algorithm>
 
 #include "doubles.h"
+#include "game/keycodes.h"
 
 using namespace swtest;
 
 namespace {
 
-constexpr int16_t kBack = 8, kEnter = 13, kEsc = 27, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
-                  kR = 82;
+constexpr int16_t kBack = sw::kKeyBack, kEnter = sw::kKeyEnter, kEsc = sw::kKeyEscape,
+                  kLeft = sw::kKeyLeft, kUp = sw::kKeyUp, kRight = sw::kKeyRight,
+                  kDown = sw::kKeyDown, kR = sw::kKeyR;
 
 bool Has(const std::vector<std::string>& calls, const std::string& c) {
     return std::find(calls.begin(), calls.end(), c) != calls.end();

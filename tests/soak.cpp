@@ -4,6 +4,7 @@
 
 #include "doubles.h"
 #include "game/dump.h"
+#include "game/keycodes.h"
 
 namespace swtest {
 
@@ -82,17 +83,19 @@ SoakResult Soak(uint32_t seed, long ticks) {
     g.plat.rng.Seed(seed);
     g.Load();
     sw::Random keys(seed ^ 0x5eed5eedu);
-    static const int16_t kKeys[] = {8, 13, 37, 38, 39, 40, 82};
+    static const int16_t kKeys[] = {sw::kKeyBack,  sw::kKeyEnter, sw::kKeyLeft, sw::kKeyUp,
+                                    sw::kKeyRight, sw::kKeyDown,  sw::kKeyR};
     SoakResult r;
     int16_t lastScene = g.form.IntScene;
     for (long t = 0; t < ticks; ++t) {
         // About one key every eight ticks; never Escape, nor the quit item.
         if (keys.Next() < 0.125) {
             const int16_t key = kKeys[static_cast<int>(keys.Next() * 7)];
-            const bool quits = g.form.IntScene == 98 && g.form.IntCursor == 2 && key == 13;
+            const bool quits =
+                g.form.IntScene == 98 && g.form.IntCursor == 2 && key == sw::kKeyEnter;
             // In play, drop more often than anything else so games end.
             if (!quits) g.Key(key);
-            if (g.form.IntScene == 0 && keys.Next() < 0.5) g.Key(40);
+            if (g.form.IntScene == 0 && keys.Next() < 0.5) g.Key(sw::kKeyDown);
         }
         if (t % 100 == 0) g.form.Timer2_Timer();
         g.form.Timer1_Timer();

@@ -25,6 +25,7 @@
 
 #include "game/dump.h"
 #include "game/form1.h"
+#include "game/keycodes.h"
 #include "platform/sdl_platform.h"
 #include "png_write.h"
 #include "present/graphics_sdl.h"
@@ -33,9 +34,10 @@
 namespace {
 
 int16_t KeyCode(const std::string& name) {
-    static const std::map<std::string, int16_t> keys{{"back", 8},  {"enter", 13}, {"esc", 27},
-                                                     {"left", 37}, {"up", 38},    {"right", 39},
-                                                     {"down", 40}, {"r", 82}};
+    static const std::map<std::string, int16_t> keys{
+        {"back", sw::kKeyBack}, {"enter", sw::kKeyEnter}, {"esc", sw::kKeyEscape},
+        {"left", sw::kKeyLeft}, {"up", sw::kKeyUp},       {"right", sw::kKeyRight},
+        {"down", sw::kKeyDown}, {"r", sw::kKeyR}};
     if (auto it = keys.find(name); it != keys.end()) return it->second;
     return static_cast<int16_t>(std::stoi(name));
 }

@@ -1,18 +1,8 @@
 // The keyboard: every action happens when a key is let go.
 #include "game/form1.h"
+#include "game/keycodes.h"
 
 namespace sw {
-
-namespace {
-constexpr int16_t kKeyBack = 8;
-constexpr int16_t kKeyEnter = 13;
-constexpr int16_t kKeyEscape = 27;
-constexpr int16_t kKeyLeft = 37;
-constexpr int16_t kKeyUp = 38;
-constexpr int16_t kKeyRight = 39;
-constexpr int16_t kKeyDown = 40;
-constexpr int16_t kKeyR = 82;
-}  // namespace
 
 void Form1::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
     (void)KeyCode;

@@ -1,26 +1,28 @@
 #include "platform/keymap.h"
 
+#include "game/keycodes.h"
+
 namespace sw {
 
 int16_t VirtualKey(SDL_Keycode key) {
     switch (key) {
         case SDLK_BACKSPACE:
-            return 8;
+            return kKeyBack;
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
-            return 13;
+            return kKeyEnter;
         case SDLK_ESCAPE:
-            return 27;
+            return kKeyEscape;
         case SDLK_LEFT:
-            return 37;
+            return kKeyLeft;
         case SDLK_UP:
-            return 38;
+            return kKeyUp;
         case SDLK_RIGHT:
-            return 39;
+            return kKeyRight;
         case SDLK_DOWN:
-            return 40;
+            return kKeyDown;
         case SDLK_r:
-            return 82;
+            return kKeyR;
         default:
             return 0;
     }

@@ -7,7 +7,7 @@
 
 namespace sw {
 
-// The game's code for a key (8, 13, 27, 37 to 40, 82), or 0 for a key the
+// The game's code for a key (game/keycodes.h), or 0 for a key the
 // game does not use. Modifiers play no part.
 int16_t VirtualKey(SDL_Keycode key);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/keycodes.h"
 #include "platform/keymap.h"
 
 namespace sw {
@@ -90,7 +91,7 @@ void SdlPlatform::HandleEvent(Form1& form, const SDL_Event& event) {
             break;
         case SDL_KEYUP:
             if (int16_t code = VirtualKey(event.key.keysym.sym)) {
-                if (code == 13 && swallowEnterUp_) {
+                if (code == kKeyEnter && swallowEnterUp_) {
                     swallowEnterUp_ = false;
                 } else {
                     form.Form_KeyUp(code, 0);
