@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN  ?= build-asan
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test game bench contact soak fuzz clean
+.PHONY: run test game bench contact soak fuzz mutate format tidy clean
 
 game:
 	@scripts/deps.sh run
@@ -13,17 +13,36 @@ game:
 run: game
 	$(BUILD)/game/sevenwell
 
-# Everything in the normal build (with the real-window tests under Xvfb),
-# then the game's code again under AddressSanitizer + UBSan.
+# The formatting, then everything in the normal build with warnings as
+# errors (the real-window tests under Xvfb among them), then all of it
+# again under AddressSanitizer + UBSan.
 test:
 	@scripts/deps.sh test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(MAKE) --no-print-directory format
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSW_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF -DSW_WERROR=ON
 	cmake --build $(ASAN) -j $(JOBS)
-	cd $(ASAN) && ctest --output-on-failure -j $(JOBS) -LE real_window
-	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
+	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=15
+
+# Every C and C++ file as .clang-format has it.
+SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
+format:
+	clang-format --dry-run --Werror $(SOURCES)
+	@echo "format: $(words $(SOURCES)) files as .clang-format has them"
+
+# clang-tidy with the checks of .clang-tidy over the game and its tools.
+tidy:
+	cmake -S . -B $(BUILD) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+	find src tools -name '*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet
+
+# One small fault at a time in the game's code; every fault the tests miss
+# is listed (tools/mutants.txt holds the faults).
+mutate:
+	@scripts/deps.sh test
+	tools/mutate.sh
 
 # libFuzzer on the score file reader and the picture loader (clang), each
 # for FUZZ_SECONDS; new findings are written to $(FUZZ)/findings.

@@ -7,7 +7,7 @@ set -euo pipefail
 run_pkgs=(g++ make cmake pkg-config libsdl2-dev libsdl2-mixer-dev librsvg2-bin imagemagick
   fonts-dejavu-core)
 test_pkgs=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox procps bc clang
-  libclang-rt-14-dev)
+  libclang-rt-14-dev clang-format clang-tidy)
 
 pkgs=("${run_pkgs[@]}")
 if [ "${1:-run}" = test ]; then pkgs+=("${test_pkgs[@]}"); fi

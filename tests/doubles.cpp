@@ -37,10 +37,21 @@ void Game::Load() {
     form.Form_Load();
 }
 
-void SetWell(sw::Form1& f, const std::vector<std::string>& rows) {
+std::vector<std::string> Well(const std::string& rows) {
+    const bool top = !rows.empty() && rows[0] == '^';
+    std::vector<std::string> given;
+    std::stringstream in(rows.substr(top ? 1 : 0));
+    for (std::string row; std::getline(in, row, '/');) given.push_back(row);
+    std::vector<std::string> all(sw::kRows - given.size(), ".......");
+    all.insert(top ? all.begin() : all.end(), given.begin(), given.end());
+    return all;
+}
+
+void SetWell(sw::Form1& f, const std::string& rows) {
+    const std::vector<std::string> all = Well(rows);
     for (int y = 0; y < sw::kRows; ++y) {
         for (int x = 0; x < sw::kCols; ++x) {
-            const char c = rows.at(y).at(x);
+            const char c = all.at(y).at(x);
             f.StrBlock(x, y) = c == '.' ? "" : std::string(1, c);
             f.StrDelFlg(x, y) = "";
         }
@@ -65,12 +76,6 @@ std::vector<std::string> MarkRows(const sw::Grid& g) {
         rows.push_back(row);
     }
     return rows;
-}
-
-std::vector<std::string> Bottom(const std::vector<std::string>& rows) {
-    std::vector<std::string> all(sw::kRows - rows.size(), ".......");
-    all.insert(all.end(), rows.begin(), rows.end());
-    return all;
 }
 
 }  // namespace swtest

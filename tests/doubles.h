@@ -33,6 +33,7 @@ class FakeGraphics : public sw::IGraphics {
     void PicDraw(int16_t i, double mx, double my, double sx, double sy, double h,
                  double w) override {
         draws.push_back({i, mx, my, sx, sy, h, w});
+        if (i == 0 && slots[0] == "etc.bmp") sheetCuts.push_back(draws.back());
     }
     void BackLoad(const std::string& p) override {
         calls.push_back("BackLoad " + p);
@@ -52,6 +53,7 @@ class FakeGraphics : public sw::IGraphics {
 
     std::vector<std::string> calls;
     std::vector<Draw> draws;
+    std::vector<Draw> sheetCuts;  // every cut from the sprite sheet, kept over Clear()
     std::string slots[20];
     std::string backdrop;
     int backDraws = 0, flips = 0;
@@ -123,12 +125,12 @@ struct Game {
     void Key(int16_t code) { form.Form_KeyUp(code, 0); }
 };
 
-// The well as 13 lines of 7 characters, top row first: '.' is empty,
-// '1' to '7' a block. Marks use 'x' for a marked cell.
-void SetWell(sw::Form1& f, const std::vector<std::string>& rows);
+// The well in a small text form: rows separated by '/', '.' empty, '1' to
+// '7' a block. The rows given are the bottom ones; a leading '^' puts them
+// at the top instead. Marks read back with 'x' for a marked cell.
+std::vector<std::string> Well(const std::string& rows);
+void SetWell(sw::Form1& f, const std::string& rows);
 std::vector<std::string> WellRows(const sw::Grid& g);
 std::vector<std::string> MarkRows(const sw::Grid& g);
-// Builds 13 rows from the given bottom rows, filling the rest with dots.
-std::vector<std::string> Bottom(const std::vector<std::string>& rows);
 
 }  // namespace swtest

@@ -1,6 +1,7 @@
 #include "game/dump.h"
 
 #include <sstream>
+#include <type_traits>
 
 namespace sw {
 
@@ -14,28 +15,48 @@ std::string Row(const Grid& g, int y) {
 
 }  // namespace
 
+// Every number of the record with its name, in the order the dump prints
+// them; printing and setting both go through this one list. VarLvUp shows
+// the entries 1 to 10, the only ones the game fills or reads.
+template <typename State, typename Visit>
+void EachField(State& s, Visit visit) {
+    visit("IntScene", s.IntScene);
+    visit("IntFallCnt", s.IntFallCnt);
+    visit("IntCursor", s.IntCursor);
+    visit("IntAniCnt", s.IntAniCnt);
+    visit("IntInterval", s.IntInterval);
+    for (int i = 0; i < 2; ++i) {
+        const std::string n = "(" + std::to_string(i) + ")";
+        visit("IntPairX" + n, s.IntPairX(i));
+        visit("IntPairY" + n, s.IntPairY(i));
+        visit("IntPairNo" + n, s.IntPairNo(i));
+    }
+    visit("FlgPair", s.FlgPair);
+    visit("LngLevel", s.LngLevel);
+    for (int i = 1; i <= 10; ++i) visit("VarLvUp(" + std::to_string(i) + ")", s.VarLvUp(i));
+    visit("LngScore", s.LngScore);
+    visit("LngHiScore", s.LngHiScore);
+    visit("LngMaxChain", s.LngMaxChain);
+    visit("LngChain", s.LngChain);
+    visit("IntChainShow", s.IntChainShow);
+    visit("IntChainTime", s.IntChainTime);
+    visit("IntVeskTime", s.IntVeskTime);
+    visit("IntVeskNo", s.IntVeskNo);
+    visit("SngTime", s.SngTime);
+    visit("IntBgNo", s.IntBgNo);
+    visit("IntBgmNo", s.IntBgmNo);
+    visit("FlgSevenOff", s.FlgSevenOff);
+}
+
 std::string DumpRecord(const GameState& s) {
     std::ostringstream o;
-    o << "IntScene=" << s.IntScene << "\nIntFallCnt=" << s.IntFallCnt
-      << "\nIntCursor=" << s.IntCursor << "\nIntAniCnt=" << s.IntAniCnt
-      << "\nIntInterval=" << s.IntInterval;
-    for (int i = 0; i < 2; ++i) {
-        o << "\nIntPairX(" << i << ")=" << s.IntPairX(i) << "\nIntPairY(" << i
-          << ")=" << s.IntPairY(i) << "\nIntPairNo(" << i << ")=" << s.IntPairNo(i);
-    }
-    o << "\nFlgPair=" << s.FlgPair << "\nLngLevel=" << s.LngLevel << "\nLngScore=" << s.LngScore
-      << "\nLngHiScore=" << s.LngHiScore << "\nLngMaxChain=" << s.LngMaxChain
-      << "\nLngChain=" << s.LngChain << "\nIntChainShow=" << s.IntChainShow
-      << "\nIntChainTime=" << s.IntChainTime << "\nIntVeskTime=" << s.IntVeskTime
-      << "\nIntVeskNo=" << s.IntVeskNo << "\nSngTime=" << s.SngTime << "\nIntBgNo=" << s.IntBgNo
-      << "\nIntBgmNo=" << s.IntBgmNo << "\nFlgSevenOff=" << s.FlgSevenOff;
-    for (int y = 0; y < kRows; ++y) o << "\nStrBlock(" << y << ")=" << Row(s.StrBlock, y);
+    EachField(s, [&o](const std::string& name, const auto& v) { o << name << "=" << v << "\n"; });
+    for (int y = 0; y < kRows; ++y) o << "StrBlock(" << y << ")=" << Row(s.StrBlock, y) << "\n";
     for (int y = 0; y < kRows; ++y) {
         std::string marks;
         for (int x = 0; x < kCols; ++x) marks += s.StrDelFlg(x, y).empty() ? '.' : 'x';
-        o << "\nStrDelFlg(" << y << ")=" << marks;
+        o << "StrDelFlg(" << y << ")=" << marks << "\n";
     }
-    o << "\n";
     return o.str();
 }
 
@@ -46,59 +67,20 @@ bool SetField(GameState& s, const std::string& name, const std::string& value) {
     } catch (const std::exception&) {
         return false;
     }
-    auto i16 = [&](int16_t& f) { f = Int16(v, name.c_str()); };
-    auto i32 = [&](int32_t& f) { f = Lng32(v, name.c_str()); };
-    if (name == "IntScene")
-        i16(s.IntScene);
-    else if (name == "IntFallCnt")
-        i16(s.IntFallCnt);
-    else if (name == "IntCursor")
-        i16(s.IntCursor);
-    else if (name == "IntAniCnt")
-        i16(s.IntAniCnt);
-    else if (name == "IntPairX(0)")
-        i16(s.IntPairX(0));
-    else if (name == "IntPairX(1)")
-        i16(s.IntPairX(1));
-    else if (name == "IntPairY(0)")
-        i16(s.IntPairY(0));
-    else if (name == "IntPairY(1)")
-        i16(s.IntPairY(1));
-    else if (name == "IntPairNo(0)")
-        i16(s.IntPairNo(0));
-    else if (name == "IntPairNo(1)")
-        i16(s.IntPairNo(1));
-    else if (name == "FlgPair")
-        i16(s.FlgPair);
-    else if (name == "LngLevel")
-        i32(s.LngLevel);
-    else if (name == "LngScore")
-        i32(s.LngScore);
-    else if (name == "LngHiScore")
-        i32(s.LngHiScore);
-    else if (name == "LngMaxChain")
-        i32(s.LngMaxChain);
-    else if (name == "LngChain")
-        i32(s.LngChain);
-    else if (name == "IntChainShow")
-        i16(s.IntChainShow);
-    else if (name == "IntChainTime")
-        i16(s.IntChainTime);
-    else if (name == "IntVeskTime")
-        i16(s.IntVeskTime);
-    else if (name == "IntVeskNo")
-        i16(s.IntVeskNo);
-    else if (name == "SngTime")
-        s.SngTime = static_cast<float>(v);
-    else if (name == "IntBgNo")
-        i16(s.IntBgNo);
-    else if (name == "IntBgmNo")
-        i16(s.IntBgmNo);
-    else if (name == "FlgSevenOff")
-        i16(s.FlgSevenOff);
-    else
-        return false;
-    return true;
+    bool found = false;
+    EachField(s, [&](const std::string& field, auto& f) {
+        if (found || field != name) return;
+        using T = std::remove_reference_t<decltype(f)>;
+        if constexpr (std::is_same_v<T, int16_t>) {
+            f = Int16(v, name.c_str());
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+            f = Lng32(v, name.c_str());
+        } else {
+            f = static_cast<T>(v);
+        }
+        found = true;
+    });
+    return found;
 }
 
 bool SetWellRow(GameState& s, int row, const std::string& cells) {

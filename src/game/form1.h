@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game/format.h"
 #include "game/interfaces.h"
 #include "game/state.h"
 
@@ -75,12 +76,6 @@ class Form1 : public GameState {
     IPlatform& plat;
 };
 
-// Number formatting with a zero pattern: Format(7, 2) is "07"; a longer
-// number is written whole, as the old Format function did.
-std::string Format(int64_t value, int digits);
-// Picture and music file names built from the option numbers.
-std::string BgFile(int16_t IntBgNo);
-std::string BgmFile(int16_t IntBgmNo);
 // Falling step in pixels per tick for a level.
 int16_t FallStep(int32_t LngLevel);
 

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Mutation check: puts one small fault at a time into the game's code (the
+# list is tools/mutants.txt), rebuilds what that touches, runs the unit
+# tests and puts the file back. A mutant the tests do not notice is a
+# survivor: a place where a real fault would slip through.
+#   tools/mutate.sh [build-dir]      (make mutate)
+# The source tree is always restored, also when interrupted; a run killed
+# outright is repaired at the start of the next one.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build-mutate}
+list=tools/mutants.txt
+jobs=$(nproc)
+mkdir -p "$build"
+pending=$build/restore.pending
+
+restore() {
+    if [ -f "$pending" ]; then
+        local file
+        file=$(head -1 "$pending")
+        cp "$build/original" "$root/$file" && rm -f "$pending"
+    fi
+}
+restore
+trap 'restore; exit 130' INT TERM
+trap restore EXIT
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSW_ASSETS=OFF -DSW_BENCH=OFF >/dev/null || exit 1
+targets=(core_tests sdl_tests fault_tests score_writer)
+build_all() { cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1; }
+
+# Each test binary that can notice a fault in a file, cheapest first.
+run_tests() {
+    local file=$1 t
+    local -a bins
+    case $file in
+        src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/platform/*) bins=(sdl_tests) ;;
+        src/records/*) bins=(core_tests fault_tests) ;;
+        *) bins=(core_tests) ;;
+    esac
+    for t in "${bins[@]}"; do
+        SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1 || return 1
+    done
+    return 0
+}
+
+build_all || { echo "mutate: the unmutated tree does not build (see $build/build.log)"; exit 1; }
+for f in $(cut -d@ -f1 "$list" | grep -v '^#' | sort -u); do
+    run_tests "$f" || { echo "mutate: the tests fail on the unmutated tree ($f)"; exit 1; }
+done
+
+killed=0 total=0 equivalent=0 n=0
+survivors=()
+while IFS= read -r entry; do
+    case $entry in '' | '#'*) continue ;; esac
+    n=$((n + 1))
+    # file @@ text @@ replacement [@@ = reason]
+    file=${entry%% @@ *}
+    rest=${entry#* @@ }
+    from=${rest%% @@ *}
+    rest=${rest#* @@ }
+    to=${rest%% @@ *}
+    why=""
+    [ "$rest" != "$to" ] && why=${rest#* @@ }
+    cp "$root/$file" "$build/original"
+    echo "$file" >"$pending"
+    line=$(FROM=$from TO=$to perl -0777 -i -pe '
+        BEGIN { ($f, $t) = ($ENV{FROM}, $ENV{TO}); s/<NL>/\n/g for $f, $t; }
+        my $at = index($_, $f); my $again = $at < 0 ? -1 : index($_, $f, $at + 1);
+        if ($at < 0 || $again >= 0) { print STDERR ($at < 0 ? "missing" : "twice"); $_ = $_; }
+        else { print STDERR 1 + (substr($_, 0, $at) =~ tr/\n//); substr($_, $at, length $f) = $t; }
+    ' "$root/$file" 2>&1)
+    where="$file:$line"
+    if ! [[ $line =~ ^[0-9]+$ ]]; then
+        echo "mutant $n: text $line in $file: $from"
+        restore
+        continue
+    fi
+    if ! build_all; then
+        echo "mutant $n at $where does not build: $from => $to"
+        restore
+        continue
+    fi
+    if [ -n "$why" ]; then
+        equivalent=$((equivalent + 1))
+        echo "equivalent $where: $from => $to ($why)"
+    else
+        total=$((total + 1))
+        if run_tests "$file"; then
+            survivors+=("$where: $from => $to")
+            echo "SURVIVED $where: $from => $to"
+        else
+            killed=$((killed + 1))
+        fi
+    fi
+    restore
+done <"$list"
+build_all
+echo "equivalent mutants (not counted): $equivalent"
+echo "killed $killed of $total"
