@@ -40,8 +40,9 @@ run_tests() {
         *) bins=(core_tests) ;;
     esac
     for t in "${bins[@]}"; do
-        SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
-            "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1 || return 1
+        # A mutant that crashes the tests is as dead as one that fails them.
+        (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
     done
     return 0
 }
