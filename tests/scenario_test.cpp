@@ -194,29 +194,6 @@ TEST(Fall, StepAndLandingTestByLevel) {
     }
 }
 
-TEST(Fall, LandingWithNothingToDeleteGoesZeroOneZero) {
-    Game g;
-    Enter(g);
-    g.form.IntPairNo(0) = 1;
-    g.form.IntPairNo(1) = 2;
-    g.form.LngChain = 3;
-    g.Key(kKeyDown);
-    EXPECT_EQ(g.snd.calls, S{"play 2 NON_LOOP"});
-    g.Ticks(1);
-    EXPECT_EQ(g.form.IntScene, 1);
-    EXPECT_EQ(g.gfx.flips, 2) << "a landing tick draws twice";
-    EXPECT_EQ(WellRows(g.form.StrBlock), Well("...12.."));
-    EXPECT_EQ(g.form.FlgPair, 0) << "the next pair waits";
-    g.gfx.Clear();
-    g.Ticks(1);
-    EXPECT_EQ(g.gfx.flips, 0) << "the search draws nothing";
-    EXPECT_EQ(g.form.IntScene, 0);
-    EXPECT_EQ(g.form.FlgPair, -1);
-    EXPECT_EQ(g.form.IntChainShow, 0) << "the fall tick cleared the chain";
-    EXPECT_EQ(g.form.IntChainTime, 2000);
-    EXPECT_EQ(g.form.LngMaxChain, 0);
-}
-
 TEST(Fall, TwoStepChainScoresEachLinkAndBlinks) {
     Game g;
     Enter(g);
@@ -224,8 +201,15 @@ TEST(Fall, TwoStepChainScoresEachLinkAndBlinks) {
     g.form.IntPairX(0) = 32;
     g.form.IntPairX(1) = 64;
     g.form.IntPairNo(0) = g.form.IntPairNo(1) = 4;
+    g.form.LngChain = 3;
     g.Key(kKeyDown);
-    g.Ticks(2);  // lands and packs; the search finds 3 + 4
+    EXPECT_EQ(g.snd.calls, S{"play 2 NON_LOOP"});
+    g.Ticks(1);  // lands and packs, and the next pair waits
+    EXPECT_EQ(g.form.IntScene * 10 + g.form.FlgPair, 10);
+    EXPECT_EQ(g.gfx.flips, 2) << "a landing tick draws twice";
+    g.gfx.Clear();
+    g.Ticks(1);  // the search finds 3 + 4 and draws nothing
+    EXPECT_EQ(g.gfx.flips, 0);
     ASSERT_EQ(g.form.IntScene, 2);
     EXPECT_EQ(g.form.LngChain, 1);
     EXPECT_TRUE(Has(g.snd.calls, "play 3 NON_LOOP"));
@@ -244,9 +228,9 @@ TEST(Fall, TwoStepChainScoresEachLinkAndBlinks) {
     EXPECT_EQ(WellRows(g.form.StrBlock), Well("2....../564...."));
     g.Ticks(22);  // 2 + 5: the second link
     EXPECT_EQ(g.form.LngScore, 2 + 2 * 2);
-    g.Ticks(1);  // nothing more: the chain ends
-    EXPECT_EQ(g.form.IntScene, 0);
-    EXPECT_EQ(g.form.IntChainShow, 2);
+    g.Ticks(1);  // nothing more: the chain ends and the waiting pair falls
+    EXPECT_EQ(g.form.IntScene * 10 + g.form.FlgPair, -1);
+    EXPECT_EQ(g.form.IntChainShow * 10000 + g.form.IntChainTime, 22000);
     EXPECT_EQ(g.form.LngMaxChain, 2);
     g.Ticks(1);
     EXPECT_EQ(g.form.LngChain, 0) << "the fall tick clears the chain count";
