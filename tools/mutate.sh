@@ -3,13 +3,16 @@
 # list is tools/mutants.txt), rebuilds what that touches, runs the unit
 # tests and puts the file back. A mutant the tests do not notice is a
 # survivor: a place where a real fault would slip through.
-#   tools/mutate.sh [build-dir]      (make mutate)
+#   tools/mutate.sh [build-dir] [file-pattern]      (make mutate)
+# A file pattern (a grep -E expression) limits the run to the mutants of the
+# files it matches, for a quick look while working on them.
 # The source tree is always restored, also when interrupted; a run killed
 # outright is repaired at the start of the next one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build-mutate}
+only=${2:-.}
 list=tools/mutants.txt
 jobs=$(nproc)
 mkdir -p "$build"
@@ -48,7 +51,7 @@ run_tests() {
 }
 
 build_all || { echo "mutate: the unmutated tree does not build (see $build/build.log)"; exit 1; }
-for f in $(cut -d@ -f1 "$list" | grep -v '^#' | sort -u); do
+for f in $(cut -d@ -f1 "$list" | grep -v '^#' | grep -E -- "$only" | sort -u); do
     run_tests "$f" || { echo "mutate: the tests fail on the unmutated tree ($f)"; exit 1; }
 done
 
@@ -57,6 +60,7 @@ survivors=()
 while IFS= read -r entry; do
     case $entry in '' | '#'*) continue ;; esac
     n=$((n + 1))
+    [[ ${entry%% @@ *} =~ $only ]] || continue
     # file @@ text @@ replacement [@@ = reason]
     file=${entry%% @@ *}
     rest=${entry#* @@ }
