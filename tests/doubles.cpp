@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <sstream>
+#include <stdexcept>
+
+#include "game/dump.h"
 
 namespace swtest {
 
@@ -76,6 +79,34 @@ std::vector<std::string> MarkRows(const sw::Grid& g) {
         rows.push_back(row);
     }
     return rows;
+}
+
+void Set(sw::GameState& s, const std::string& assignments) {
+    std::istringstream in(assignments);
+    for (std::string a; in >> a;) {
+        const size_t eq = a.find('=');
+        if (eq == std::string::npos || !sw::SetField(s, a.substr(0, eq), a.substr(eq + 1)))
+            throw std::invalid_argument("cannot set " + a);
+    }
+}
+
+std::string Pick(const sw::GameState& s, const std::string& names) {
+    const std::string dump = "\n" + sw::DumpRecord(s);
+    std::istringstream in(names);
+    std::string picked;
+    for (std::string name; in >> name;) {
+        const size_t at = dump.find("\n" + name + "=");
+        if (at == std::string::npos) throw std::invalid_argument("no field " + name);
+        const size_t from = at + name.size() + 2;
+        picked += (picked.empty() ? "" : " ") + dump.substr(from, dump.find('\n', from) - from);
+    }
+    return picked;
+}
+
+std::string Calls(const std::vector<std::string>& calls) {
+    std::string all;
+    for (const auto& c : calls) all += (all.empty() ? "" : "|") + c;
+    return all;
 }
 
 }  // namespace swtest

@@ -133,4 +133,10 @@ void SetWell(sw::Form1& f, const std::string& rows);
 std::vector<std::string> WellRows(const sw::Grid& g);
 std::vector<std::string> MarkRows(const sw::Grid& g);
 
+// The record's numbers by name: Set(f, "LngLevel=5 FlgPair=0") and
+// Pick(f, "IntScene LngLevel") gives "97 5". Calls(c) joins calls with '|'.
+void Set(sw::GameState& s, const std::string& assignments);
+std::string Pick(const sw::GameState& s, const std::string& names);
+std::string Calls(const std::vector<std::string>& calls);
+
 }  // namespace swtest

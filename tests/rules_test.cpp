@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "doubles.h"
 
@@ -32,22 +33,15 @@ TEST(Board, SubClsEmptiesWellClockScoreAndChainDisplayButNotTheLevel) {
     Game g;
     SetWell(g.form, "1234567");
     g.form.StrDelFlg(2, 12) = "1";
-    g.form.SngTime = 99;
-    g.form.LngScore = 500;
-    g.form.IntChainTime = 7;
-    g.form.LngLevel = 6;
-    g.form.IntPairX(0) = 0;
-    g.form.IntPairY(1) = 64;
-    g.form.FlgPair = 0;
+    Set(g.form,
+        "SngTime=99 LngScore=500 IntChainTime=7 LngLevel=6 IntPairX(0)=0 IntPairY(1)=64 FlgPair=0");
     g.form.SubCls();
     EXPECT_EQ(WellRows(g.form.StrBlock), Well(""));
     EXPECT_EQ(MarkRows(g.form.StrDelFlg), Well(""));
-    EXPECT_EQ(g.form.SngTime + g.form.LngScore + g.form.IntChainTime, 0);
-    EXPECT_EQ(g.form.LngLevel, 6);
-    EXPECT_EQ(g.form.IntPairX(0), 96);
-    EXPECT_EQ(g.form.IntPairX(1), 128);
-    EXPECT_EQ(g.form.IntPairY(1), 0);
-    EXPECT_EQ(g.form.FlgPair, -1);
+    EXPECT_EQ(
+        Pick(g.form,
+             "SngTime LngScore IntChainTime LngLevel IntPairX(0) IntPairX(1) IntPairY(1) FlgPair"),
+        "0 0 0 6 96 128 0 -1");
     EXPECT_THROW(g.form.StrBlock(7, 0), sw::RunTimeError) << "outside the well";
     EXPECT_THROW(g.form.StrBlock(0, 13), sw::RunTimeError);
     EXPECT_THROW(sw::Int16(32768, "IntFallCnt"), sw::RunTimeError) << "past 16 bits";
@@ -76,21 +70,18 @@ TEST(Landing, WritesBothBlocksAtTheirRowsThenPackingDropsThem) {
     for (const auto& c : cases) {
         Game g;
         SetWell(g.form, c.well);
-        g.form.IntPairX(0) = c.x0;
-        g.form.IntPairY(0) = c.y0;
-        g.form.IntPairX(1) = c.x1;
-        g.form.IntPairY(1) = c.y1;
-        g.form.IntPairNo(0) = 3;
-        g.form.IntPairNo(1) = 5;
-        g.form.FlgPair = 0;
+        std::ostringstream pair;
+        pair << "IntPairX(0)=" << c.x0 << " IntPairY(0)=" << c.y0 << " IntPairX(1)=" << c.x1
+             << " IntPairY(1)=" << c.y1 << " IntPairNo(0)=3 IntPairNo(1)=5 FlgPair=0";
+        Set(g.form, pair.str());
         g.plat.script = {0.0, 0.0};  // the next pair: 1 and 1
         EXPECT_EQ(g.form.FncBlockTyakuti(), c.landed) << c.name;
         g.form.FncBlockTume();
         EXPECT_EQ(WellRows(g.form.StrBlock), Well(c.after)) << c.name;
         // A landing deals the next pair at the top at once.
-        EXPECT_EQ(g.form.IntPairY(0), c.landed ? 0 : c.y0) << c.name;
-        EXPECT_EQ(g.form.IntPairNo(0), c.landed ? 1 : 3) << c.name;
-        EXPECT_EQ(g.form.FlgPair, c.landed ? -1 : 0) << c.name;
+        EXPECT_EQ(Pick(g.form, "IntPairY(0) IntPairNo(0) FlgPair"),
+                  c.landed ? "0 1 -1" : std::to_string(c.y0) + " 3 0")
+            << c.name;
     }
 }
 
@@ -171,16 +162,15 @@ TEST(Search, MarksExactlyTheGroupsAndTheirEffects) {
     for (const auto& c : cases) {
         Game g;
         SetWell(g.form, c.well);
-        g.form.FlgSevenOff = c.sevenOff;
-        g.form.IntVeskTime = 0;
-        g.form.IntVeskNo = 0;
+        Set(g.form, "IntVeskTime=0 IntVeskNo=0 FlgSevenOff=" + std::to_string(c.sevenOff));
         g.plat.script.assign(c.draws.begin(), c.draws.end());
         EXPECT_EQ(g.form.FncBlockDelSearch(), *c.marks ? 1 : 0) << c.well;
         EXPECT_EQ(MarkRows(g.form.StrDelFlg), Well(c.marks)) << c.well;
         EXPECT_EQ(WellRows(g.form.StrBlock), Well(c.well)) << c.well << ": the well is untouched";
         EXPECT_TRUE(g.plat.script.empty()) << c.well << ": one draw per line of sevens";
-        EXPECT_EQ(g.form.IntVeskTime, c.draws.empty() ? 0 : 50) << c.well;
-        EXPECT_EQ(g.form.IntVeskNo, c.veskNo) << c.well;
+        EXPECT_EQ(Pick(g.form, "IntVeskTime IntVeskNo"),
+                  (c.draws.empty() ? "0 " : "50 ") + std::to_string(c.veskNo))
+            << c.well;
     }
 }
 
@@ -190,7 +180,7 @@ TEST(Deletion, ChainTimesBlocksStrictLevelTestThenPacking) {
         int32_t level, score, chain;
         int marked;  // of the bottom row "1111111", from the left
         int32_t scoreAfter, levelAfter;
-        int fanfares;
+        bool fanfare;
     } cases[] = {
         {"first_link", 1, 0, 1, 2, 2, 1, 0},
         {"second_link", 1, 2, 2, 3, 8, 1, 0},
@@ -207,17 +197,14 @@ TEST(Deletion, ChainTimesBlocksStrictLevelTestThenPacking) {
         SetWell(g.form, "5....../2....../1111111");
         for (int x = 0; x < c.marked; ++x) g.form.StrDelFlg(x, 12) = "1";
         g.form.StrDelFlg(6, 11) = "1";  // a mark on an empty cell removes nothing
-        g.form.LngLevel = c.level;
-        g.form.LngScore = c.score;
-        g.form.LngChain = c.chain;
-        g.form.IntScene = 3;
+        Set(g.form, "IntScene=3 LngLevel=" + std::to_string(c.level) + " LngScore=" +
+                        std::to_string(c.score) + " LngChain=" + std::to_string(c.chain));
         g.snd.calls.clear();
         g.form.SubDelAniAfter();
-        EXPECT_EQ(g.form.IntScene, 1) << c.name;
-        EXPECT_EQ(g.form.LngScore, c.scoreAfter) << c.name;
-        EXPECT_EQ(g.form.LngLevel, c.levelAfter) << c.name;
-        EXPECT_EQ(std::count(g.snd.calls.begin(), g.snd.calls.end(), "play 5 NON_LOOP"), c.fanfares)
+        EXPECT_EQ(Pick(g.form, "IntScene LngScore LngLevel"),
+                  "1 " + std::to_string(c.scoreAfter) + " " + std::to_string(c.levelAfter))
             << c.name;
+        EXPECT_EQ(Calls(g.snd.calls), c.fanfare ? "play 5 NON_LOOP" : "") << c.name;
         // The marked blocks go, and the 5 and 2 drop into the gap below them.
         const std::string bottom = std::string(c.marked, '.') + std::string(7 - c.marked, '1');
         EXPECT_EQ(WellRows(g.form.StrBlock),

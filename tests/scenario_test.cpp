@@ -10,26 +10,20 @@
 #include "game/keycodes.h"
 
 using namespace swtest;
-using namespace sw;  // the key codes
-using S = std::vector<std::string>;
+using namespace sw;
 
 namespace {
-
-bool Has(const S& calls, const std::string& c) {
-    return std::find(calls.begin(), calls.end(), c) != calls.end();
-}
 
 bool Drew(const FakeGraphics& g, const Draw& d) {
     return std::find(g.draws.begin(), g.draws.end(), d) != g.draws.end();
 }
 
 // A loaded game standing in a scene (the fall scene with an empty well by
-// default), with the doubles' records cleared.
-void Enter(Game& g, int16_t scene = kSceneFall, int32_t level = 1) {
+// default) with the given fields set, and the doubles' records cleared.
+void Enter(Game& g, int16_t scene = kSceneFall, const std::string& fields = "") {
     g.Load();
     g.form.IntScene = scene;
-    g.form.IntFallCnt = 0;
-    g.form.LngLevel = level;
+    Set(g.form, "IntFallCnt=0 LngLevel=1 " + fields);
     g.gfx.Clear();
     g.snd.calls.clear();
 }
@@ -40,26 +34,29 @@ bool Same(const Game& g, const GameState& before) {
 
 }  // namespace
 
-TEST(StartUp, SetsTheFirstValuesReadsTheRecordsAndLoadsInOrder) {
+TEST(StartUp, FirstValuesRecordsLoadsThenTheLogoFor201Ticks) {
     Game g;
     g.plat.WriteScore("000004560\r\n000000070\r\n");
     g.form.Form_Load();
-    const Form1& f = g.form;
-    EXPECT_EQ(f.IntScene, 99);
-    EXPECT_EQ(WellRows(f.StrBlock), Well(""));
-    EXPECT_EQ(f.FlgPair, -1);
-    EXPECT_EQ(f.LngLevel * 1000 + f.IntBgNo * 100 + f.IntBgmNo * 10 + f.FlgSevenOff, 1110);
-    EXPECT_EQ(f.LngHiScore, 456);
-    EXPECT_EQ(f.LngMaxChain, 7);
-    EXPECT_EQ(f.IntInterval, 10);
-    EXPECT_EQ(g.plat.timer1, 10);
-    EXPECT_FALSE(g.plat.cursorShown);
-    EXPECT_TRUE(g.plat.soundOpen);
-    for (int i = 0; i <= 11; ++i) EXPECT_EQ(f.VarLvUp(i), i >= 1 && i <= 10 ? 30 << i : 0) << i;
-    EXPECT_EQ(g.gfx.calls, (S{"init", "PicLoad 0 etc.bmp -1"}));
-    EXPECT_EQ(g.snd.calls, (S{"load 0 enter.wav", "load 1 select.wav", "load 2 on.wav",
-                              "load 3 del.wav", "load 4 change.wav", "load 5 lvup.wav",
-                              "load 6 gameover.wav", "load 7 bgm01.wav"}));
+    EXPECT_EQ(Pick(g.form, "IntScene FlgPair LngLevel IntBgNo IntBgmNo FlgSevenOff IntInterval"),
+              "99 -1 1 1 1 0 10");
+    EXPECT_EQ(Pick(g.form, "LngHiScore LngMaxChain VarLvUp(1) VarLvUp(10)"), "456 7 60 30720");
+    EXPECT_EQ(WellRows(g.form.StrBlock), Well(""));
+    EXPECT_TRUE(g.plat.timer1 == 10 && !g.plat.cursorShown && g.plat.soundOpen);
+    EXPECT_EQ(Calls(g.gfx.calls), "init|PicLoad 0 etc.bmp -1");
+    EXPECT_EQ(Calls(g.snd.calls),
+              "load 0 enter.wav|load 1 select.wav|load 2 on.wav|load 3 del.wav|load 4 "
+              "change.wav|load 5 lvup.wav|load 6 gameover.wav|load 7 bgm01.wav");
+    g.gfx.Clear();
+    g.Ticks(200);
+    EXPECT_EQ(g.form.IntScene * 1000 + g.gfx.flips, 99200);
+    EXPECT_EQ(std::count(g.gfx.calls.begin(), g.gfx.calls.end(), "PicLoad 0 logo.bmp 0"), 200);
+    g.gfx.Clear();
+    g.Ticks(1);
+    EXPECT_EQ(Pick(g.form, "IntScene IntFallCnt"), "98 0");
+    EXPECT_EQ(Calls(g.gfx.calls),
+              "PicLoad 0 logo.bmp 0|PicLoad 0 etc.bmp -1|PicLoad 1 title.bmp 0|PicLoad 2 bgmst.bmp "
+              "-1");
 
     // A refused file ends the program before any window, timer or sound.
     Game r;
@@ -67,68 +64,41 @@ TEST(StartUp, SetsTheFirstValuesReadsTheRecordsAndLoadsInOrder) {
     EXPECT_THROW(r.form.Form_Load(), ProgramEnded);
     EXPECT_EQ(r.plat.ended, std::vector<int>{1});
     EXPECT_TRUE(r.gfx.calls.empty() && r.snd.calls.empty() && r.plat.timer1 == 0);
-}
 
-TEST(StartUp, SameSeedSameDealsOtherSeedOthers) {
     auto deals = [](uint32_t seed) {
-        Game g;
-        g.plat.seed = seed;
-        g.Load();
-        std::vector<int> d;
-        for (int i = 0; i < 20; ++i, g.form.SubBlockCls())
-            d.push_back(g.form.IntPairNo(0) * 10 + g.form.IntPairNo(1));
-        return d;
+        Game d;
+        d.plat.seed = seed;
+        d.Load();
+        std::string pairs;
+        for (int i = 0; i < 20; ++i, d.form.SubBlockCls()) pairs += Pick(d.form, "IntPairNo(0)");
+        return pairs;
     };
-    EXPECT_EQ(deals(11), deals(11));
+    EXPECT_EQ(deals(11), deals(11)) << "the same seed deals the same game";
     EXPECT_NE(deals(11), deals(12));
-}
-
-TEST(Logo, ShowsFor201TicksThenLoadsTheMenus) {
-    Game g;
-    g.Load();
-    g.gfx.Clear();
-    g.Ticks(200);
-    EXPECT_EQ(g.form.IntScene, 99);
-    EXPECT_EQ(g.gfx.flips, 200);
-    EXPECT_EQ(std::count(g.gfx.calls.begin(), g.gfx.calls.end(), "PicLoad 0 logo.bmp 0"), 200);
-    g.Ticks(1);
-    EXPECT_EQ(g.form.IntScene, 98);
-    EXPECT_EQ(g.form.IntFallCnt, 0);
-    EXPECT_TRUE(Has(g.gfx.calls, "PicLoad 0 etc.bmp -1"));
-    EXPECT_TRUE(Has(g.gfx.calls, "PicLoad 1 title.bmp 0"));
-    EXPECT_TRUE(Has(g.gfx.calls, "PicLoad 2 bgmst.bmp -1"));
 }
 
 TEST(Title, CursorWrapsEnterLeadsAndQuitEnds) {
     Game g;
     Enter(g, kSceneTitle);
-    const struct {
-        int16_t key, cursor;
-    } steps[] = {{kKeyUp, 2}, {kKeyUp, 1}, {kKeyDown, 2}, {kKeyDown, 0}, {kKeyLeft, 0}, {kKeyR, 0}};
-    for (const auto& s : steps) {
-        g.snd.calls.clear();
-        g.Key(s.key);
-        EXPECT_EQ(g.form.IntCursor, s.cursor);
-        EXPECT_EQ(g.snd.calls, s.key == kKeyUp || s.key == kKeyDown ? S{"play 1 NON_LOOP"} : S{});
+    std::string cursor;
+    for (int16_t key : {kKeyUp, kKeyUp, kKeyDown, kKeyDown, kKeyLeft, kKeyR}) {
+        g.Key(key);
+        cursor += Pick(g.form, "IntCursor");
     }
+    EXPECT_EQ(cursor, "212000");
+    EXPECT_EQ(Calls(g.snd.calls),
+              "play 1 NON_LOOP|play 1 NON_LOOP|play 1 NON_LOOP|play 1 NON_LOOP");
     g.Ticks(1);
     EXPECT_TRUE(Drew(g.gfx, {0, 256, 0, 452, 303, 32, 32})) << "the cursor at the first item";
-    g.form.IntCursor = 1;
-    g.snd.calls.clear();
+    Enter(g, kSceneTitle, "IntCursor=1");
     g.Key(kKeyEnter);
-    EXPECT_EQ(g.form.IntScene, 96);
-    EXPECT_EQ(g.form.IntCursor, 0);
-    EXPECT_EQ(g.gfx.backdrop, "white.bmp");
-    EXPECT_TRUE(Has(g.gfx.calls, "PicLoad 3 conf.bmp -1"));
-    EXPECT_TRUE(Has(g.gfx.calls, "PicLoad 4 bg001.bmp -1"));
-    EXPECT_EQ(g.snd.calls, S{"play 0 NON_LOOP"});
-
-    Game q;
-    Enter(q, kSceneTitle);
-    q.form.IntCursor = 2;
-    EXPECT_THROW(q.Key(kKeyEnter), ProgramEnded);
-    EXPECT_TRUE(q.snd.calls.empty());
-    EXPECT_EQ(q.gfx.calls.back(), "EndIt");
+    EXPECT_EQ(Pick(g.form, "IntScene IntCursor"), "96 0");
+    EXPECT_EQ(Calls(g.gfx.calls),
+              "BackLoad white.bmp|PicLoad 3 conf.bmp -1|PicLoad 4 bg001.bmp -1");
+    EXPECT_EQ(Calls(g.snd.calls), "play 0 NON_LOOP");
+    Enter(g, kSceneTitle, "IntCursor=2");
+    EXPECT_THROW(g.Key(kKeyEnter), ProgramEnded);
+    EXPECT_EQ(Calls(g.gfx.calls) + Calls(g.snd.calls), "EndIt") << "quits at once, silently";
 }
 
 TEST(Keys, EscapeEndsEverySceneAtOnceAndOtherScenesTakeNoKeys) {
@@ -138,7 +108,7 @@ TEST(Keys, EscapeEndsEverySceneAtOnceAndOtherScenesTakeNoKeys) {
         const GameState before = g.form;
         EXPECT_THROW(g.Key(kKeyEscape), ProgramEnded) << scene;
         EXPECT_TRUE(g.snd.calls.empty() && Same(g, before)) << "nothing ran after, " << scene;
-        EXPECT_EQ(g.gfx.calls.back(), "EndIt");
+        EXPECT_EQ(Calls(g.gfx.calls), "EndIt");
     }
     for (int16_t scene : {1, 2, 3, 4, 97, 99}) {
         for (int16_t key :
@@ -157,103 +127,87 @@ TEST(Ready, CaptionsThenPlayOnThe141stTick) {
     Game g;
     Enter(g, kSceneTitle);
     g.Key(kKeyEnter);
-    EXPECT_EQ(g.form.IntScene, 97);
-    EXPECT_EQ(g.gfx.backdrop, "bg001.bmp");
-    EXPECT_EQ(g.snd.calls, (S{"play 7 LOOP", "play 0 NON_LOOP"}));
-    const Draw first{0, 0, 71, 227, 212, 60, 186}, second{0, 222, 71, 261, 212, 60, 118};
-    for (int tick = 1; tick <= 140; ++tick) {
+    EXPECT_EQ(Calls(g.gfx.calls) + " " + Calls(g.snd.calls),
+              "BackLoad bg001.bmp play 7 LOOP|play 0 NON_LOOP");
+    std::string captions;  // which caption each tick draws
+    for (int tick = 1; tick <= 141; ++tick) {
         g.gfx.Clear();
         g.Ticks(1);
-        ASSERT_EQ(Drew(g.gfx, first), tick <= 69) << tick;
-        ASSERT_EQ(Drew(g.gfx, second), tick >= 70 && tick <= 139) << tick;
-        ASSERT_EQ(g.form.IntScene, tick == 140 ? 0 : 97) << tick;
-        ASSERT_EQ(g.gfx.flips, 1);
+        captions += Drew(g.gfx, {0, 0, 71, 227, 212, 60, 186})     ? '1'
+                    : Drew(g.gfx, {0, 222, 71, 261, 212, 60, 118}) ? '2'
+                                                                   : '-';
+        EXPECT_EQ(g.form.IntScene, tick < 140 ? 97 : 0) << tick;
     }
-    g.Ticks(1);
-    EXPECT_EQ(g.form.IntPairY(0), 1) << "the 141st tick is the first fall step";
+    EXPECT_EQ(captions, std::string(69, '1') + std::string(70, '2') + "--");
+    EXPECT_EQ(Pick(g.form, "IntPairY(0)"), "1") << "the 141st tick is the first fall step";
 }
 
 TEST(Fall, StepAndLandingTestByLevel) {
     const struct {
         int32_t level;
-        int16_t step;
         int ticksPerRow;
-    } cases[] = {{1, 1, 33}, {3, 1, 33}, {4, 2, 17}, {8, 2, 17}, {9, 4, 9}, {10, 4, 9}};
+    } cases[] = {{1, 33}, {3, 33}, {4, 17}, {8, 17}, {9, 9}, {10, 9}};
     for (const auto& c : cases) {
         Game g;
-        Enter(g, kSceneFall, c.level);
-        g.Ticks(1);
-        EXPECT_EQ(g.form.IntPairY(0) + g.form.IntPairY(1), 2 * c.step) << c.level;
-        g.Ticks(c.ticksPerRow - 2);
-        EXPECT_EQ(g.form.IntFallCnt, 32) << c.level;
-        g.Ticks(1);  // the landing test: nothing below, the count starts again
-        EXPECT_EQ(g.form.IntFallCnt, 0);
-        EXPECT_EQ(g.form.IntPairY(0), 32);
-        g.Ticks(c.ticksPerRow);
-        EXPECT_EQ(g.form.IntPairY(0), 64) << "a row every " << c.ticksPerRow << " ticks";
+        Enter(g, kSceneFall, "LngLevel=" + std::to_string(c.level));
+        std::string rows;
+        for (int t = 1; t <= 2 * c.ticksPerRow; ++t) {
+            g.Ticks(1);
+            if (t == 1 || t == c.ticksPerRow - 1 || t == c.ticksPerRow || t == 2 * c.ticksPerRow)
+                rows += Pick(g.form, "IntPairY(0) IntPairY(1) IntFallCnt") + "/";
+        }
+        const std::string step = std::to_string(32 / (c.ticksPerRow - 1));
+        EXPECT_EQ(rows, step + " " + step + " " + step + "/32 32 32/32 32 0/64 64 0/") << c.level;
     }
 }
 
 TEST(Fall, TwoStepChainScoresEachLinkAndBlinks) {
     Game g;
-    Enter(g);
+    Enter(g, kSceneFall, "IntPairX(0)=32 IntPairX(1)=64 IntPairNo(0)=4 IntPairNo(1)=4 LngChain=3");
     SetWell(g.form, "2....../3....../56.....");
-    g.form.IntPairX(0) = 32;
-    g.form.IntPairX(1) = 64;
-    g.form.IntPairNo(0) = g.form.IntPairNo(1) = 4;
-    g.form.LngChain = 3;
     g.Key(kKeyDown);
-    EXPECT_EQ(g.snd.calls, S{"play 2 NON_LOOP"});
+    EXPECT_EQ(Calls(g.snd.calls), "play 2 NON_LOOP");
     g.Ticks(1);  // lands and packs, and the next pair waits
-    EXPECT_EQ(g.form.IntScene * 10 + g.form.FlgPair, 10);
+    EXPECT_EQ(Pick(g.form, "IntScene FlgPair"), "1 0");
     EXPECT_EQ(g.gfx.flips, 2) << "a landing tick draws twice";
     g.gfx.Clear();
     g.Ticks(1);  // the search finds 3 + 4 and draws nothing
     EXPECT_EQ(g.gfx.flips, 0);
-    ASSERT_EQ(g.form.IntScene, 2);
-    EXPECT_EQ(g.form.LngChain, 1);
-    EXPECT_TRUE(Has(g.snd.calls, "play 3 NON_LOOP"));
-    // 21 blink frames, marked look and normal look in turn, the deletion
-    // in the last.
+    EXPECT_EQ(Pick(g.form, "IntScene LngChain"), "2 1");
+    EXPECT_EQ(g.snd.calls.back(), "play 3 NON_LOOP");
+    // 21 blink frames, the marked look and the normal look in turn, and the
+    // deletion in the last.
     std::string phases;
     for (int i = 0; i < 21; ++i) {
         g.gfx.Clear();
         g.Ticks(1);
-        EXPECT_EQ(g.gfx.flips, 1);
         phases += Drew(g.gfx, {0, 64, 32, 208, 384, 32, 32}) ? '0' : '1';
+        phases += g.gfx.flips == 1 ? "" : "?";
     }
     EXPECT_EQ(phases, "010101010101010101010");
-    EXPECT_EQ(g.form.IntScene, 1);
-    EXPECT_EQ(g.form.LngScore, 2);
+    EXPECT_EQ(Pick(g.form, "IntScene LngScore"), "1 2");
     EXPECT_EQ(WellRows(g.form.StrBlock), Well("2....../564...."));
     g.Ticks(22);  // 2 + 5: the second link
-    EXPECT_EQ(g.form.LngScore, 2 + 2 * 2);
+    EXPECT_EQ(Pick(g.form, "LngScore"), "6");
     g.Ticks(1);  // nothing more: the chain ends and the waiting pair falls
-    EXPECT_EQ(g.form.IntScene * 10 + g.form.FlgPair, -1);
-    EXPECT_EQ(g.form.IntChainShow * 10000 + g.form.IntChainTime, 22000);
-    EXPECT_EQ(g.form.LngMaxChain, 2);
+    EXPECT_EQ(Pick(g.form, "IntScene FlgPair IntChainShow IntChainTime LngMaxChain"),
+              "0 -1 2 2000 2");
     g.Ticks(1);
-    EXPECT_EQ(g.form.LngChain, 0) << "the fall tick clears the chain count";
+    EXPECT_EQ(Pick(g.form, "LngChain"), "0") << "the fall tick clears the chain count";
 }
 
 TEST(GameOver, SavesInItsTickDrawsTheBannerAndReturnsToTheTitle) {
-    const struct {
-        int32_t level;
-        int frames;
-    } cases[] = {{1, 300}, {4, 299}, {9, 297}};
-    for (const auto& c : cases) {
+    for (int32_t level : {1, 4, 9}) {
         Game g;
         g.plat.WriteScore("000001000\r\n000000030\r\n");
-        Enter(g, kSceneFall, c.level);
-        g.form.LngScore = 1234;
-        g.form.IntCursor = 2;
+        Enter(g, kSceneFall, "LngScore=1234 IntCursor=2 LngLevel=" + std::to_string(level));
         SetWell(g.form, "^......./...5...");
         g.form.StrBlock(0, 12) = "6";
         g.Ticks(1);
-        EXPECT_EQ(g.form.IntScene, 4);
-        EXPECT_EQ(g.snd.calls, (S{"stop 7", "play 6 NON_LOOP"}));
+        EXPECT_EQ(Pick(g.form, "IntScene"), "4");
+        EXPECT_EQ(Calls(g.snd.calls), "stop 7|play 6 NON_LOOP");
         EXPECT_EQ(g.plat.ReadScore(), "000012340\r\n000000030\r\n") << "saved in the tick";
-        EXPECT_EQ(g.form.IntFallCnt, FallStep(c.level)) << "the pair still moves a step";
+        EXPECT_EQ(g.form.IntFallCnt, FallStep(level)) << "the pair still moves a step";
         EXPECT_EQ(g.gfx.flips, 1) << "and the frame is drawn";
         g.gfx.Clear();
         g.Ticks(1);
@@ -265,10 +219,8 @@ TEST(GameOver, SavesInItsTickDrawsTheBannerAndReturnsToTheTitle) {
             << "but no pair";
         int frames = 1;
         for (; g.form.IntScene == 4 && frames < 1000; ++frames) g.Ticks(1);
-        EXPECT_EQ(frames, c.frames) << c.level;
-        EXPECT_EQ(g.form.IntScene, 98);
-        EXPECT_EQ(g.form.LngLevel * 10 + g.form.IntCursor, 10);
-        EXPECT_EQ(g.form.LngScore, 0);
+        EXPECT_EQ(frames, 301 - FallStep(level)) << level;
+        EXPECT_EQ(Pick(g.form, "IntScene LngLevel IntCursor LngScore"), "98 1 0 0");
         EXPECT_EQ(WellRows(g.form.StrBlock), Well(""));
     }
     for (int x : {2, 5}) {  // only the two cells below the spawn end the game
@@ -283,12 +235,13 @@ TEST(GameOver, SavesInItsTickDrawsTheBannerAndReturnsToTheTitle) {
 TEST(Clock, CountsOnlyInPlayAndAnUnknownSceneDoesNothing) {
     Game g;
     g.Load();
+    std::string counted;
     for (int16_t scene : {0, 1, 2, 3, 4, 96, 97, 98, 99, 5}) {
-        g.form.IntScene = scene;
-        g.form.SngTime = 10;
+        Set(g.form, "SngTime=10 IntScene=" + std::to_string(scene));
         g.form.Timer2_Timer();
-        EXPECT_EQ(g.form.SngTime, scene <= 3 ? 11.0f : 10.0f) << scene;
+        counted += Pick(g.form, "SngTime") + " ";
     }
+    EXPECT_EQ(counted, "11 11 11 11 10 10 10 10 10 10 ");
     g.gfx.Clear();
     const GameState before = g.form;
     g.Ticks(3);
@@ -297,20 +250,13 @@ TEST(Clock, CountsOnlyInPlayAndAnUnknownSceneDoesNothing) {
 
 TEST(Restart, DuringFallOnlyKeepingLevelAndCount) {
     Game g;
-    Enter(g, kSceneFall, 5);
-    g.form.LngScore = 77;
-    g.form.SngTime = 30;
+    Enter(g, kSceneFall, "LngLevel=5 LngScore=77 SngTime=30 FlgPair=0 IntFallCnt=12");
     g.form.StrBlock(2, 12) = "4";
-    g.form.FlgPair = 0;  // even with no pair under control
-    g.form.IntFallCnt = 12;
     g.Key(kKeyR);
-    EXPECT_EQ(g.form.IntScene, 97);
-    EXPECT_EQ(g.gfx.backdrop, "bg001.bmp");
-    EXPECT_EQ(g.snd.calls, S{"play 7 LOOP"});
-    EXPECT_EQ(g.form.LngScore + g.form.SngTime, 0);
+    EXPECT_EQ(Pick(g.form, "IntScene LngScore SngTime LngLevel FlgPair IntFallCnt"),
+              "97 0 0 5 -1 12");
+    EXPECT_EQ(Calls(g.gfx.calls) + " " + Calls(g.snd.calls), "BackLoad bg001.bmp play 7 LOOP");
     EXPECT_EQ(WellRows(g.form.StrBlock), Well(""));
-    EXPECT_EQ(g.form.LngLevel, 5);
-    EXPECT_EQ(g.form.FlgPair, -1);
     g.Ticks(57);
     EXPECT_EQ(g.form.IntFallCnt, 69) << "the ready count goes on from 12";
 }
@@ -346,37 +292,32 @@ TEST(Keys, MovesTestTheCellsBesideThePair) {
         g.form.IntPairY(0) = g.form.IntPairY(1) = c.y;
         g.form.IntFallCnt = 7;
         g.Key(c.key);
-        EXPECT_EQ(g.form.IntPairX(0), c.x0After) << c.well << " " << c.x0;
-        EXPECT_EQ(g.form.IntPairX(1), c.x0After + 32);
-        EXPECT_EQ(g.form.IntPairY(0) + g.form.IntFallCnt, c.y + 7);
+        EXPECT_EQ(Pick(g.form, "IntPairX(0) IntPairX(1) IntPairY(0) IntFallCnt"),
+                  std::to_string(c.x0After) + " " + std::to_string(c.x0After + 32) + " " +
+                      std::to_string(c.y) + " 7")
+            << c.well << " " << c.x0;
         EXPECT_TRUE(g.snd.calls.empty()) << "moves make no sound";
     }
 }
 
 TEST(Keys, TurnSwapsDigitsAndDropLandsEachColumn) {
     Game g;
-    Enter(g);
-    g.form.IntPairNo(0) = 3;
-    g.form.IntPairNo(1) = 5;
+    Enter(g, kSceneFall, "IntPairNo(0)=3 IntPairNo(1)=5");
     g.Key(kKeyUp);
-    EXPECT_EQ(g.form.IntPairNo(0) * 10 + g.form.IntPairNo(1), 53);
-    EXPECT_EQ(g.snd.calls, S{"play 2 NON_LOOP"});
+    EXPECT_EQ(Pick(g.form, "IntPairNo(0) IntPairNo(1)"), "5 3");
     SetWell(g.form, "....1../....1../....1../....1..");
     g.Key(kKeyDown);
-    EXPECT_EQ(g.form.IntPairY(0), 384);
-    EXPECT_EQ(g.form.IntPairY(1), 256);
-    EXPECT_EQ(g.form.FlgPair, 0);
-    g.snd.calls.clear();
+    EXPECT_EQ(Pick(g.form, "IntPairY(0) IntPairY(1) FlgPair"), "384 256 0");
     g.Key(kKeyLeft);
     g.Key(kKeyUp);
-    EXPECT_EQ(g.form.IntPairX(0), 96) << "a dropped pair answers no key";
-    EXPECT_TRUE(g.snd.calls.empty());
+    EXPECT_EQ(Pick(g.form, "IntPairX(0) IntPairNo(0)"), "96 5") << "a dropped pair takes no key";
+    EXPECT_EQ(Calls(g.snd.calls), "play 2 NON_LOOP|play 2 NON_LOOP");
     g.Ticks(1);
     EXPECT_EQ(WellRows(g.form.StrBlock), Well("....3../....1../....1../....1../...51.."));
 }
 
-// The options as "cursor level sevens-off music background" and after the
-// key the same and the scene; sounds and pictures as calls joined by '|'.
+// The options as "cursor level sevens-off music background", and after the
+// key the same and the scene.
 TEST(Options, EveryKeyWithItsSoundOrSilence) {
     const struct {
         int16_t key;
@@ -402,25 +343,17 @@ TEST(Options, EveryKeyWithItsSoundOrSilence) {
         {kKeyBack, "3 4 1 2 3", "0 4 1 2 3 98", "play 0 NON_LOOP", ""},
         {kKeyR, "2 1 0 1 1", "2 1 0 1 1 96", "", ""},
     };
-    auto join = [](const S& calls) {
-        std::string all;
-        for (const auto& c : calls) all += (all.empty() ? "" : "|") + c;
-        return all;
-    };
+    const std::string fields = "IntCursor LngLevel FlgSevenOff IntBgmNo IntBgNo";
     for (const auto& c : cases) {
         Game g;
         Enter(g, kSceneOptions);
-        Form1& f = g.form;
-        std::istringstream(c.before) >> f.IntCursor >> f.LngLevel >> f.FlgSevenOff >> f.IntBgmNo >>
-            f.IntBgNo;
+        std::istringstream names(fields), values(c.before);
+        for (std::string n, v; names >> n && values >> v;) Set(g.form, n + "=" + v);
         g.Key(c.key);
-        std::ostringstream after;
-        after << f.IntCursor << " " << f.LngLevel << " " << f.FlgSevenOff << " " << f.IntBgmNo
-              << " " << f.IntBgNo << " " << f.IntScene;
         const std::string what = std::string(c.before) + " key " + std::to_string(c.key);
-        EXPECT_EQ(after.str(), c.after) << what;
-        EXPECT_EQ(join(g.snd.calls), c.sounds) << what;
-        EXPECT_EQ(join(g.gfx.calls), c.pictures) << what;
+        EXPECT_EQ(Pick(g.form, fields + " IntScene"), c.after) << what;
+        EXPECT_EQ(Calls(g.snd.calls), c.sounds) << what;
+        EXPECT_EQ(Calls(g.gfx.calls), c.pictures) << what;
     }
 }
 
