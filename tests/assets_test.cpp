@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -197,11 +198,48 @@ Wave LoadWave(const std::string& name) {
     return w;
 }
 
-int Peak(const Wave& w) {
+// The loudest sample of channel c, or of all channels when c is -1.
+int Peak(const Wave& w, int c = -1) {
     int peak = 0;
-    for (int16_t s : w.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    for (size_t i = 0; i < w.samples.size(); ++i)
+        if (c < 0 || static_cast<int>(i) % w.channels == c)
+            peak = std::max(peak, std::abs(static_cast<int>(w.samples[i])));
     return peak;
 }
+
+double Rms(const std::vector<double>& x, size_t from = 0, size_t n = SIZE_MAX) {
+    n = std::min(n, x.size() - from);
+    double e = 0;
+    for (size_t i = from; i < from + n; ++i) e += x[i] * x[i];
+    return std::sqrt(e / static_cast<double>(std::max<size_t>(n, 1)));
+}
+
+std::vector<double> Mono(const Wave& w) {
+    std::vector<double> m(w.samples.size() / w.channels, 0.0);
+    for (size_t i = 0; i < w.samples.size(); ++i) m[i / w.channels] += w.samples[i];
+    for (double& v : m) v /= w.channels;
+    return m;
+}
+
+// A Butterworth second-order high-pass or low-pass filter (44.1 kHz).
+std::vector<double> Filter(const std::vector<double>& x, double hz, bool high) {
+    const double w = 2 * 3.14159265358979 * hz / 44100, c = std::cos(w);
+    const double a = std::sin(w) / std::sqrt(2.0), b0 = (high ? 1 + c : 1 - c) / 2;
+    const double b1 = high ? -2 * b0 : 2 * b0;
+    std::vector<double> y(x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        y[i] = (b0 * x[i] + b1 * x1 + b0 * x2 + 2 * c * y1 - (1 - a) * y2) / (1 + a);
+        x2 = x1, x1 = x[i], y2 = y1, y1 = y[i];
+    }
+    return y;
+}
+
+double Db(double ratio) {
+    return 20 * std::log10(std::max(ratio, 1e-9));
+}
+
+const char* const kTunes[] = {"bgm01.wav", "bgm02.wav", "bgm03.wav"};
 
 }  // namespace
 
@@ -221,10 +259,10 @@ TEST(Sounds, MusicIsLongUnclippedAndLoopsWithoutAJump) {
     for (const char* name : {"bgm01.wav", "bgm02.wav", "bgm03.wav"}) {
         const Wave w = LoadWave(name);
         ASSERT_GT(w.channels, 0) << name;
-        EXPECT_GE(w.Seconds(), 45.0) << name;
+        EXPECT_GE(w.Seconds(), 120.0) << name << " repeats too soon";
         EXPECT_LE(w.Seconds(), 180.0) << name;
         EXPECT_LT(Peak(w), 32767) << name << " clips";
-        EXPECT_GT(Peak(w), 16000) << name << " is too quiet";
+        EXPECT_GT(Peak(w), 8000) << name << " is too quiet";
         // The step from the last frame to the first must be no larger than
         // the steps inside the music, or the loop clicks.
         for (int c = 0; c < w.channels; ++c) {
@@ -239,10 +277,52 @@ TEST(Sounds, MusicIsLongUnclippedAndLoopsWithoutAJump) {
             const int seam = std::abs(w.samples[c] - w.samples[(frames - 1) * w.channels + c]);
             EXPECT_LE(seam, p99) << name << " channel " << c;
         }
+        // No fade into the loop: the last two seconds as loud as the first.
+        const auto mono = Mono(w);
+        const size_t two = 2 * static_cast<size_t>(w.rate);
+        EXPECT_LE(std::fabs(Db(Rms(mono, mono.size() - two) / Rms(mono, 0, two))), 2.0) << name;
         tracks.push_back(w.samples);
     }
     EXPECT_NE(tracks[0], tracks[1]);
     EXPECT_NE(tracks[1], tracks[2]);
+}
+
+TEST(Sounds, EffectsRiseOverEveryTuneWithoutClipping) {
+    // The mixer adds the two with no volume control: the peaks must fit
+    // together at any offset, and the effect must not drown in the music.
+    for (const char* tune : kTunes) {
+        const Wave t = LoadWave(tune);
+        const double tuneRms = Rms(Mono(t));
+        for (const char* fx : {"enter.wav", "select.wav", "on.wav", "del.wav", "lvup.wav"}) {
+            const Wave e = LoadWave(fx);
+            EXPECT_LE(std::max(Peak(t, 0) + Peak(e, 0), Peak(t, 1) + Peak(e, 1)), 32767)
+                << fx << " over " << tune << " clips";
+            EXPECT_GE(Db(Rms(Mono(e)) / tuneRms), -6.0) << fx << " is lost in " << tune;
+        }
+    }
+}
+
+TEST(Sounds, TunesHaveContrastingSectionsAndABrightTop) {
+    for (const char* name : kTunes) {
+        const auto mono = Mono(LoadWave(name));
+        const auto low = Filter(mono, 250, false),
+                   high = Filter(Filter(mono, 4000, true), 4000, true);
+        EXPECT_GE(Db(Rms(high) / Rms(mono)), -20.0) << name << " is dull above 4 kHz";
+        // Level, bass and treble of each 8-second stretch, in dB: two
+        // stretches that differ clearly tell one section from the next.
+        const size_t win = 8 * 44100;
+        std::vector<std::vector<double>> looks;
+        for (size_t at = 0; at + win <= mono.size(); at += win / 2) {
+            const double all = Rms(mono, at, win);
+            looks.push_back({Db(all), Db(Rms(low, at, win) / all), Db(Rms(high, at, win) / all)});
+        }
+        double contrast = 0;
+        for (const auto& a : looks)
+            for (const auto& b : looks)
+                for (size_t k = 0; k < a.size(); ++k)
+                    contrast = std::max(contrast, std::fabs(a[k] - b[k]));
+        EXPECT_GE(contrast, 4.0) << name << " sounds the same all through";
+    }
 }
 
 int main(int argc, char** argv) {
