@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -74,6 +75,105 @@ std::vector<uint16_t> Cut(const Picture& p, const Rect& r) {
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x) v.push_back(p.At565(x, y));
     return v;
+}
+
+// Colour science for the tile palette: sRGB to linear light, luminance,
+// contrast ratio, CIE Lab (D65), CIEDE2000 and the Machado (2009)
+// simulation of dichromacy at full severity, applied in linear RGB.
+using Rgb = std::array<double, 3>;  // linear, 0 to 1
+
+Rgb Linear(uint32_t c) {
+    Rgb v;
+    for (int k = 0; k < 3; ++k) {
+        const double s = ((c >> (16 - 8 * k)) & 0xFF) / 255.0;
+        v[k] = s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    }
+    return v;
+}
+double Luminance(const Rgb& v) {
+    return 0.2126 * v[0] + 0.7152 * v[1] + 0.0722 * v[2];
+}
+double Contrast(const Rgb& a, const Rgb& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+Rgb Simulate(const Rgb& v, const double (&m)[9]) {
+    Rgb out;
+    for (int k = 0; k < 3; ++k)
+        out[k] = std::clamp(m[3 * k] * v[0] + m[3 * k + 1] * v[1] + m[3 * k + 2] * v[2], 0.0, 1.0);
+    return out;
+}
+Rgb Lab(const Rgb& v) {
+    const double xyz[3] = {(0.4124 * v[0] + 0.3576 * v[1] + 0.1805 * v[2]) / 0.95047,
+                           0.2126 * v[0] + 0.7152 * v[1] + 0.0722 * v[2],
+                           (0.0193 * v[0] + 0.1192 * v[1] + 0.9505 * v[2]) / 1.08883};
+    double f[3];
+    for (int k = 0; k < 3; ++k)
+        f[k] = xyz[k] > 0.008856 ? std::cbrt(xyz[k]) : 7.787 * xyz[k] + 16.0 / 116;
+    return {116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2])};
+}
+double DeltaE2000(const Rgb& a, const Rgb& b) {
+    const double kDeg = 3.14159265358979 / 180;
+    const double c1 = std::hypot(a[1], a[2]), c2 = std::hypot(b[1], b[2]);
+    const double c7 = std::pow((c1 + c2) / 2, 7),
+                 g = 0.5 * (1 - std::sqrt(c7 / (c7 + 6103515625.0)));
+    const double a1 = a[1] * (1 + g), a2 = b[1] * (1 + g);
+    const double cp1 = std::hypot(a1, a[2]), cp2 = std::hypot(a2, b[2]);
+    auto hue = [&](double y, double x) {
+        const double h = std::atan2(y, x) / kDeg;
+        return x == 0 && y == 0 ? 0 : h < 0 ? h + 360 : h;
+    };
+    const double h1 = hue(a[2], a1), h2 = hue(b[2], a2);
+    double dh = h2 - h1, hm = h1 + h2;
+    if (cp1 * cp2 != 0 && std::fabs(dh) > 180) dh += dh > 0 ? -360 : 360;
+    if (cp1 * cp2 != 0)
+        hm = std::fabs(h1 - h2) > 180 ? (hm < 360 ? hm + 360 : hm - 360) / 2 : hm / 2;
+    const double dL = b[0] - a[0], dC = cp2 - cp1,
+                 dH = 2 * std::sqrt(cp1 * cp2) * std::sin(dh / 2 * kDeg);
+    const double lm = (a[0] + b[0]) / 2 - 50, cm = (cp1 + cp2) / 2;
+    const double t = 1 - 0.17 * std::cos((hm - 30) * kDeg) + 0.24 * std::cos(2 * hm * kDeg) +
+                     0.32 * std::cos((3 * hm + 6) * kDeg) - 0.2 * std::cos((4 * hm - 63) * kDeg);
+    const double sl = 1 + 0.015 * lm * lm / std::sqrt(20 + lm * lm), sc = 1 + 0.045 * cm,
+                 sh = 1 + 0.015 * cm * t;
+    const double cm7 = std::pow(cm, 7),
+                 rt = -2 * std::sqrt(cm7 / (cm7 + 6103515625.0)) *
+                      std::sin(60 * std::exp(-std::pow((hm - 275) / 25, 2)) * kDeg);
+    return std::sqrt(std::pow(dL / sl, 2) + std::pow(dC / sc, 2) + std::pow(dH / sh, 2) +
+                     rt * dC / sc * dH / sh);
+}
+
+// The colour most pixels of a cut have, among those that pass.
+template <class Pass>
+uint32_t Mode(const Picture& p, int x0, int y0, int w, int h, Pass pass) {
+    std::map<uint32_t, int> count;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+            if (pass(p.At(x, y))) ++count[p.At(x, y)];
+    auto best = std::max_element(count.begin(), count.end(),
+                                 [](auto& a, auto& b) { return a.second < b.second; });
+    return best == count.end() ? 0 : best->first;
+}
+
+// A tile's body colour: the mean, in linear light, of the strips left and
+// right of its digit.
+Rgb Body(const Picture& p, int x0, int y0) {
+    Rgb sum{};
+    for (int y = y0 + 8; y < y0 + 24; ++y)
+        for (int x : {4, 5, 6, 7, 24, 25, 26, 27})
+            for (int k = 0; k < 3; ++k) sum[k] += Linear(p.At(x0 + x, y))[k] / 128;
+    return sum;
+}
+
+// Columns of a cut that hold ink, from left to right.
+std::vector<int> InkColumns(const Picture& p, const Rect& r) {
+    std::vector<int> cols;
+    for (int x = 0; x < r.w; ++x)
+        for (int y = 0; y < r.h; ++y)
+            if (p.At565(r.x + x, r.y + y) != 0) {
+                cols.push_back(x);
+                break;
+            }
+    return cols;
 }
 
 }  // namespace
@@ -161,6 +261,90 @@ TEST(Pictures, OpaqueArtNeverTurnsIntoAColourKey) {
     for (const char* name : {"logo.bmp", "title.bmp", "white.bmp", "bg001.bmp", "bg005.bmp"}) {
         const Picture p = Load(name);
         EXPECT_EQ(std::count(p.rgb.begin(), p.rgb.end(), 0u), 0) << name;
+    }
+}
+
+TEST(Pictures, TileColoursStayApartForEveryEye) {
+    static const double kSim[4][9] = {{1, 0, 0, 0, 1, 0, 0, 0, 1},
+                                      {0.152286, 1.052583, -0.204868, 0.114503, 0.786281, 0.099216,
+                                       -0.003882, -0.048116, 1.051998},
+                                      {0.367322, 0.860646, -0.227968, 0.280085, 0.672501, 0.047413,
+                                       -0.011820, 0.042940, 0.968881},
+                                      {1.255528, -0.076749, -0.178779, -0.078411, 0.930809,
+                                       0.147602, 0.004733, 0.691367, 0.303900}};
+    const char* const kEyes[] = {"normal vision", "protanopia", "deuteranopia", "tritanopia"};
+    const Picture sheet = Load("etc.bmp");
+    std::vector<Rgb> body;
+    for (int d = 0; d < 7; ++d) {
+        const Rgb b = Body(sheet, 32 * d, 0);
+        body.push_back(b);
+        const uint32_t digit = Mode(sheet, 32 * d + 8, 6, 16, 20,
+                                    [&](uint32_t c) { return Contrast(Linear(c), b) >= 2; });
+        EXPECT_GE(Contrast(b, Linear(digit)), 4.5) << "digit on tile " << d + 1;
+    }
+    for (int e = 0; e < 4; ++e)
+        for (int i = 0; i < 7; ++i)
+            for (int j = i + 1; j < 7; ++j)
+                EXPECT_GE(
+                    DeltaE2000(Lab(Simulate(body[i], kSim[e])), Lab(Simulate(body[j], kSim[e]))),
+                    e == 0 ? 20.0 : 10.0)
+                    << "tiles " << i + 1 << " and " << j + 1 << " under " << kEyes[e];
+}
+
+TEST(Pictures, MarkedTilesShimmerWithoutAJumpInBrightness) {
+    const Picture sheet = Load("etc.bmp");
+    for (int d = 0; d < 7; ++d) {
+        double normal = 0, marked = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 32 * d; x < 32 * d + 32; ++x) {
+                normal += Luminance(Linear(sheet.At(x, y)));
+                marked += Luminance(Linear(sheet.At(x, y + 32)));
+            }
+        EXPECT_LE(std::fabs(marked - normal), 0.1 * normal) << "tile " << d + 1;
+    }
+}
+
+TEST(Pictures, GlyphsKeepClearOfEachOtherAndTheirSurroundings) {
+    const Picture sheet = Load("etc.bmp"), frame = Load("bgmst.bmp");
+    for (const Rect& r : SheetRects()) {
+        const auto ink = InkColumns(sheet, r);
+        ASSERT_FALSE(ink.empty()) << r.name;
+        // Neighbouring small digits (the score) must not touch.
+        if (r.name.rfind("small", 0) == 0) {
+            EXPECT_GE(ink.front(), 1) << r.name;
+            EXPECT_LE(ink.back(), r.w - 2) << r.name;
+        }
+        // The chain digit at x 440 stays off the well's border: one clear
+        // column between the border's last column and the digit's first.
+        if (r.name.rfind("large", 0) == 0) {
+            int edge = 432;  // the border's last column, over the digit's rows
+            for (int y = 40; y < 120; ++y)
+                for (int x = 432; frame.At565(x, y) != 0; ++x) edge = std::max(edge, x);
+            EXPECT_GE(440 + ink.front(), edge + 2) << r.name << " touches the well's border";
+        }
+        // The sevens banner's top rows stay clear of the game-over banner.
+        if (r.name.rfind("banner", 0) == 0) {
+            int ink = 0;
+            for (int y = r.y; y < r.y + 6; ++y)
+                for (int x = r.x; x < r.x + r.w; ++x) ink += sheet.At565(x, y) != 0;
+            EXPECT_EQ(ink, 0) << r.name << " shows above the game-over banner";
+        }
+    }
+    // The colon is two round dots: each as wide as it is high.
+    std::vector<int> rows;
+    for (int y = 185; y < 216; ++y)
+        for (int x = 190; x < 209; ++x)
+            if (sheet.At565(x, y) != 0) {
+                rows.push_back(y);
+                break;
+            }
+    ASSERT_FALSE(rows.empty());
+    const auto gap =
+        std::adjacent_find(rows.begin(), rows.end(), [](int a, int b) { return b > a + 1; });
+    ASSERT_NE(gap, rows.end()) << "the colon's dots touch";
+    for (auto [top, bottom] : {std::pair{rows.front(), *gap}, std::pair{*(gap + 1), rows.back()}}) {
+        const auto cols = InkColumns(sheet, {"dot", 190, top, 19, bottom - top + 1});
+        EXPECT_LE(std::abs((cols.back() - cols.front()) - (bottom - top)), 1) << "dot at " << top;
     }
 }
 
