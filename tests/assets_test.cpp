@@ -348,10 +348,10 @@ std::vector<double> Mono(const Wave& w) {
 // A second-order Butterworth high-pass at 4 kHz (44.1 kHz sampling).
 std::vector<double> HighPass4k(const std::vector<double>& x) {
     const double c = std::cos(2 * 3.14159265358979 * 4000 / 44100), a = std::sqrt(0.5 - c * c / 2);
-    const double b0 = (1 + c) / 2;
     std::vector<double> y(x.size());
     for (size_t i = 2; i < x.size(); ++i)
-        y[i] = (b0 * (x[i] - 2 * x[i - 1] + x[i - 2]) + 2 * c * y[i - 1] - (1 - a) * y[i - 2]) /
+        y[i] = ((1 + c) / 2 * (x[i] - 2 * x[i - 1] + x[i - 2]) + 2 * c * y[i - 1] -
+                (1 - a) * y[i - 2]) /
                (1 + a);
     return y;
 }
@@ -414,10 +414,9 @@ TEST(Sounds, EffectsAreShortAndRiseOverEveryTuneWithoutClipping) {
         EXPECT_LE(e.Seconds(), 4.0) << fx;
         EXPECT_LT(Peak(e), 32767) << fx << " clips";
         EXPECT_GT(Peak(e), 8000) << fx << " is too quiet";
-        // The mixer adds an effect onto the music with no volume control:
-        // the peaks must fit together at any offset, and the effect must not
-        // drown. (change.wav is never played; gameover.wav follows the
-        // music's stop.)
+        // The mixer adds an effect to the music with no volume control: the
+        // peaks must fit together at any offset, and the effect must not
+        // drown (change.wav never plays; gameover.wav follows the music).
         for (size_t t = 0; t < tunes.size() && fx[0] != 'c' && fx[0] != 'g'; ++t) {
             EXPECT_LE(std::max(Peak(tunes[t], 0) + Peak(e, 0), Peak(tunes[t], 1) + Peak(e, 1)),
                       32767)
