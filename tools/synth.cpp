@@ -7,10 +7,12 @@
 //   beats 80                       loop length in beats (music); omit for
 //                                  a one-shot effect, which ends with its
 //                                  last note
+//   peak -6                        the file's loudest sample in dB below
+//                                  full scale (default -1)
 //   voice NAME wave=W vol=V attack=S decay=S sustain=L release=S pan=P
-//         lowpass=HZ echo=G vibrato=DEPTH gate=F
+//         lowpass=HZ echo=G vibrato=DEPTH gate=F detune=CENTS
 //                                  W: sine, triangle, square, saw, noise,
-//                                  kick, snare, hat
+//                                  kick, snare, hat, openhat
 //   part NAME START [xN] : TOKENS  notes of voice NAME from beat START,
 //                                  the token list repeated N times
 // A token is PITCH/BEATS: C4/1, F#3/0.5, Bb2/2, a chord C4+E4+G4/2, a
@@ -18,6 +20,10 @@
 //
 // Music loops without a seam: notes that ring past the loop's end are
 // folded back onto its start, so the last sample runs into the first.
+//
+// The mixer adds the effects onto the music with no volume control, so
+// the peaks are set per file: an effect's peak plus the music's peak must
+// stay below full scale.
 //
 // Usage: synth score.txt out.wav
 #include <algorithm>
@@ -30,6 +36,8 @@
 #include <string>
 #include <vector>
 
+#include "wav_write.h"
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -38,7 +46,7 @@ constexpr double kPi = 3.14159265358979323846;
 struct Voice {
     std::string wave = "sine";
     double vol = 0.3, attack = 0.005, decay = 0.1, sustain = 0.7, release = 0.1, pan = 0;
-    double lowpass = 0, echo = 0, vibrato = 0, gate = 0.9;
+    double lowpass = 0, echo = 0, vibrato = 0, gate = 0.9, detune = 0;
 };
 
 struct Note {
@@ -103,12 +111,20 @@ double Envelope(const Voice& v, double t, double held) {
 // Renders one note of a voice into a mono buffer starting at sample 0.
 std::vector<double> RenderNote(const Voice& v, const Note& n, double secPerBeat, Noise& noise) {
     const double held = n.beats * secPerBeat * v.gate;
-    const bool drum = v.wave == "kick" || v.wave == "snare" || v.wave == "hat";
+    const bool drum =
+        v.wave == "kick" || v.wave == "snare" || v.wave == "hat" || v.wave == "openhat";
     const double len = drum ? std::max(held, 0.05) + v.release : held + v.release;
     const size_t count = static_cast<size_t>(len * kRate) + 1;
     std::vector<double> out(count, 0.0);
-    std::vector<double> phase(std::max<size_t>(n.freqs.size(), 1), 0.0);
-    double lp = 0, hp = 0, prev = 0;
+    // With detune each pitch sounds twice, the copies a few cents apart.
+    std::vector<double> freqs;
+    for (double f : n.freqs) {
+        freqs.push_back(f);
+        if (v.detune != 0) freqs.push_back(f * std::pow(2.0, v.detune / 1200));
+    }
+    std::vector<double> phase(std::max<size_t>(freqs.size(), 1), 0.0);
+    for (size_t k = 1; k < phase.size(); k += 2) phase[k] = 0.31;  // copies start apart
+    double lp = 0, hp = 0, prev = 0, prev2 = 0;
     const double alpha = v.lowpass > 0 ? 1 - std::exp(-2 * kPi * v.lowpass / kRate) : 1;
     for (size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / kRate;
@@ -125,10 +141,16 @@ std::vector<double> RenderNote(const Voice& v, const Note& n, double secPerBeat,
             hp = x - prev;  // crude high-pass: keep the hiss
             prev = x;
             s = hp * 0.6 * std::exp(-t * 45);
+        } else if (v.wave == "openhat") {
+            // Second difference: a brighter hiss that rings longer.
+            const double x = noise.Next();
+            s = (x - 2 * prev + prev2) * 0.35 * std::exp(-t * 14);
+            prev2 = prev;
+            prev = x;
         } else {
             const double vib = 1 + v.vibrato * std::sin(2 * kPi * 5.2 * t) * std::min(1.0, t * 3);
-            for (size_t k = 0; k < n.freqs.size(); ++k) {
-                phase[k] += n.freqs[k] * vib / kRate;
+            for (size_t k = 0; k < freqs.size(); ++k) {
+                phase[k] += freqs[k] * vib / kRate;
                 const double p = phase[k] - std::floor(phase[k]);
                 double w;
                 if (v.wave == "sine")
@@ -143,7 +165,7 @@ std::vector<double> RenderNote(const Voice& v, const Note& n, double secPerBeat,
                     w = noise.Next() * 0.5;
                 s += w;
             }
-            if (!n.freqs.empty()) s /= std::sqrt(static_cast<double>(n.freqs.size()));
+            if (!freqs.empty()) s /= std::sqrt(static_cast<double>(freqs.size()));
             s *= Envelope(v, t, held);
         }
         lp += alpha * (s - lp);
@@ -169,7 +191,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    double tempo = 120, loopBeats = 0;
+    double tempo = 120, loopBeats = 0, peakDb = -1;
     std::map<std::string, Voice> voices;
     std::vector<std::string> order;
     std::vector<Note> notes;
@@ -191,6 +213,9 @@ int main(int argc, char** argv) {
             ls >> tempo;
         } else if (word == "beats") {
             ls >> loopBeats;
+        } else if (word == "peak") {
+            if (!(ls >> peakDb) || peakDb > 0 || peakDb < -40)
+                Fail(file, lineNo, "peak wants dB from -40 to 0");
         } else if (word == "voice") {
             std::string name, kv;
             ls >> name;
@@ -223,6 +248,8 @@ int main(int argc, char** argv) {
                         v.vibrato = d;
                     else if (key == "gate")
                         v.gate = d;
+                    else if (key == "detune")
+                        v.detune = d;
                     else
                         Fail(file, lineNo, "unknown voice setting " + key);
                 }
@@ -336,11 +363,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Normalise to one decibel below full scale: loud, never clipped.
+    // Normalise to the score's peak level (rounding never passes it).
     double peak = 1e-9;
     for (size_t i = 0; i < total; ++i)
         peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
-    const double gain = 0.89 * 32767.0 / peak;
+    const double gain = std::floor(32767.0 * std::pow(10.0, peakDb / 20)) / peak;
 
     std::vector<int16_t> pcm;
     pcm.reserve(total * 2);
@@ -348,25 +375,7 @@ int main(int argc, char** argv) {
         pcm.push_back(static_cast<int16_t>(std::lrint(left[i] * gain)));
         pcm.push_back(static_cast<int16_t>(std::lrint(right[i] * gain)));
     }
-
-    std::ofstream out(argv[2], std::ios::binary);
-    auto put32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    const uint32_t dataBytes = static_cast<uint32_t>(pcm.size() * 2);
-    out.write("RIFF", 4);
-    put32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1);
-    put16(2);
-    put32(kRate);
-    put32(kRate * 4);
-    put16(4);
-    put16(16);
-    out.write("data", 4);
-    put32(dataBytes);
-    out.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(dataBytes));
-    if (!out) {
+    if (!sw::WriteWav16(argv[2], pcm, 2, kRate)) {
         std::cerr << "synth: cannot write " << argv[2] << "\n";
         return 1;
     }
