@@ -1,17 +1,20 @@
 // The score file: the best score and the best chain between runs.
 #include "records/score_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
+#include <random>
 
 #include "game/form1.h"
 #include "records/module1.h"
 
 #ifdef _WIN32
 #include <io.h>
+#include <share.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -25,54 +28,95 @@ const char* const kScoreRefusal = "score.iniのファイルが不正です。";
 namespace {
 
 constexpr int64_t kMaxRecord = 99999999;  // what eight digits can hold
+// A line is judged by its first nine characters; a field keeps this many,
+// and the rest of a longer one is passed over unread or unkept.
+constexpr size_t kFieldKept = 64;
 
-std::string SystemReason() {
-    return std::strerror(errno);
+std::string SystemReason(int error = errno) {
+    return std::strerror(error);
 }
 
+// The folder part of a path, with its last slash; empty for a bare name.
 std::string Folder(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
-void SyncFolder(const std::string& path) {
-#ifndef _WIN32
-    // Make the rename itself durable; a folder that cannot be opened for
-    // this is no reason to fail, the file is already in place.
-    const int fd = open(Folder(path).c_str(), O_RDONLY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
+// Closes a file descriptor on every way out.
+struct FileHandle {
+    int fd = -1;
+    FileHandle() = default;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (fd >= 0) Close();
     }
+    int Close() {
+        const int result =
+#ifdef _WIN32
+            _close(fd);
 #else
-    (void)path;
+            close(fd);
 #endif
-}
-
-}  // namespace
-
-std::vector<std::string> ScoreFields(const std::string& text, size_t wanted) {
-    std::vector<std::string> fields;
-    size_t i = 0;
-    while (fields.size() < wanted && i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        std::string field;
-        while (i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
-            field += text[i++];
-        }
-        while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
-        if (i < text.size()) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            ++i;
-        }
-        fields.push_back(field);
+        fd = -1;
+        return result;
     }
-    return fields;
-}
+};
 
-ScoreVerdict CheckScoreText(const std::string& text) {
+// Splits text into fields a piece at a time, the way ScoreFields does, so
+// that a file is read only as far as its fields go.
+class FieldSplitter {
+  public:
+    explicit FieldSplitter(size_t wanted) : wanted_(wanted) {}
+
+    // Takes the next piece of text; true once the wanted fields are known.
+    bool Take(const char* text, size_t size) {
+        for (size_t i = 0; i < size && !Done(); ++i) Step(text[i]);
+        return Done();
+    }
+    std::vector<std::string> Finish() {
+        if (open_) Close();
+        return std::move(fields_);
+    }
+
+  private:
+    bool Done() const {
+        return fields_.size() >= wanted_ ||
+               (open_ && fields_.size() + 1 == wanted_ && field_.size() >= kFieldKept);
+    }
+    void Step(char c) {
+        if (afterCr_) {
+            afterCr_ = false;
+            if (c == '\n') return;  // the rest of a CR LF
+        }
+        if (!open_) {
+            open_ = leading_ = true;
+            field_.clear();
+        }
+        if (leading_ && (c == ' ' || c == '\t')) return;
+        leading_ = false;
+        if (c == ',' || c == '\r' || c == '\n') {
+            afterCr_ = c == '\r';
+            Close();
+        } else if (field_.size() < kFieldKept) {
+            field_ += c;
+        }
+    }
+    void Close() {
+        while (!field_.empty() && (field_.back() == ' ' || field_.back() == '\t'))
+            field_.pop_back();
+        fields_.push_back(field_);
+        open_ = false;
+    }
+
+    size_t wanted_;
+    std::vector<std::string> fields_;
+    std::string field_;
+    bool open_ = false, leading_ = false, afterCr_ = false;
+};
+
+ScoreVerdict CheckScoreFields(const std::vector<std::string>& fields) {
     ScoreVerdict v;
-    const std::vector<std::string> fields = ScoreFields(text, 2);
     v.fields = fields.size();
     if (v.fields >= 1 && FncCodeCheck(fields[0]) == "OK") {
         v.hiOk = true;
@@ -83,6 +127,88 @@ ScoreVerdict CheckScoreText(const std::string& text) {
         v.chain = std::stoi(fields[1].substr(0, 8));
     }
     return v;
+}
+
+// The file a write replaces: path itself, or the file its links lead to,
+// so that a player's score.ini kept elsewhere through a link stays a link.
+// A link someone else made (neither the player nor the system) is not
+// followed: it could lead the game into any file of the player's.
+std::string WriteTarget(const std::string& path) {
+    std::string target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        if (error) return target;  // not a link, or not there: the file itself
+#ifndef _WIN32
+        struct stat link;
+        if (lstat(target.c_str(), &link) == 0 && link.st_uid != geteuid() && link.st_uid != 0) {
+            throw RunTimeError("cannot write " + path + ": " + target +
+                               " is a link made by another user; the game does not follow it");
+        }
+#endif
+        target = next.is_absolute() ? next.string() : Folder(target) + next.string();
+    }
+    throw RunTimeError("cannot write " + path + ": too many links in a row");
+}
+
+// A file of the game's own beside target, under a name no one could have
+// planted: created new, never through a link. Sets name; -1 on failure.
+int CreateTemporary(const std::string& target, std::string& name) {
+    static const char kChars[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::random_device device;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".";
+        uint64_t bits = (uint64_t{device()} << 32) ^ device();
+        for (int i = 0; i < 10; ++i, bits /= 36) name += kChars[bits % 36];
+        int fd = -1;
+#ifdef _WIN32
+        _sopen_s(&fd, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+                 _S_IREAD | _S_IWRITE);
+#else
+        fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+#ifdef _WIN32
+        const int n = _write(fd, text.data() + done, static_cast<unsigned>(text.size() - done));
+#else
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+#endif
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void SyncFolder(const std::string& path) {
+#ifndef _WIN32
+    // Make the rename itself durable; a folder that cannot be opened for
+    // this is no reason to fail, the file is already in place.
+    const std::string folder = Folder(path);
+    FileHandle dir;
+    dir.fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir.fd >= 0) fsync(dir.fd);
+#else
+    (void)path;
+#endif
+}
+
+}  // namespace
+
+std::vector<std::string> ScoreFields(const std::string& text, size_t wanted) {
+    FieldSplitter splitter(wanted);
+    splitter.Take(text.data(), text.size());
+    return splitter.Finish();
+}
+
+ScoreVerdict CheckScoreText(const std::string& text) {
+    return CheckScoreFields(ScoreFields(text, 2));
 }
 
 std::string ScoreText(int64_t hiScore, int64_t maxChain) {
@@ -97,34 +223,50 @@ std::string ScoreText(int64_t hiScore, int64_t maxChain) {
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".new";
+    const std::string target = WriteTarget(path);
+    const std::string where = target == path ? "" : " (through the link, " + target + ")";
+    struct stat old;
+    const bool existed = stat(target.c_str(), &old) == 0;
+    if (existed && (old.st_mode & S_IFMT) == S_IFDIR) {
+        throw RunTimeError("cannot write " + path + where + ": it is a folder, not a file");
+    }
+    std::string temp;
+    FileHandle file;
+    file.fd = CreateTemporary(target, temp);
+    if (file.fd < 0) {
+        const std::string folder = Folder(target);
+        throw RunTimeError("cannot write " + path + ": cannot create a new file in " +
+                           (folder.empty() ? "the current folder" : folder) + ": " +
+                           SystemReason());
+    }
     auto fail = [&](const std::string& step) {
         const std::string reason = SystemReason();
+        if (file.fd >= 0) file.Close();
         std::remove(temp.c_str());
-        throw RunTimeError("cannot write " + path + ": " + step + ": " + reason);
+        throw RunTimeError("cannot write " + path + where + ": " + step + ": " + reason);
     };
-
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) fail("cannot create " + temp);
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size() || std::fflush(file) != 0) {
-        std::fclose(file);
-        fail("write failed");
-    }
-#ifdef _WIN32
-    if (_commit(_fileno(file)) != 0) {
-#else
-    if (fsync(fileno(file)) != 0) {
+#ifndef _WIN32
+    // The new file keeps the old one's permissions, and stays the player's
+    // to read and write.
+    if (existed && fchmod(file.fd, (old.st_mode & 0777) | 0600) != 0)
+        fail("cannot set permissions");
 #endif
-        std::fclose(file);
-        fail("flush to disk failed");
-    }
-    if (std::fclose(file) != 0) fail("close failed");
+    if (!WriteAll(file.fd, text)) fail("write failed");
 #ifdef _WIN32
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) fail("rename failed");
+    if (_commit(file.fd) != 0) fail("flush to disk failed");
 #else
-    if (std::rename(temp.c_str(), path.c_str()) != 0) fail("rename failed");
+    if (fsync(file.fd) != 0) fail("flush to disk failed");
 #endif
-    SyncFolder(path);
+    if (file.Close() != 0) fail("close failed");
+#ifdef _WIN32
+    if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        errno = EACCES;
+        fail("rename failed");
+    }
+#else
+    if (std::rename(temp.c_str(), target.c_str()) != 0) fail("rename failed");
+#endif
+    SyncFolder(target);
 }
 
 std::string Form1::ScoreFilePath() {
@@ -133,17 +275,48 @@ std::string Form1::ScoreFilePath() {
 
 void Form1::SubScoreRead() {
     const std::string path = ScoreFilePath();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw RunTimeError("cannot open the score file " + path + ": " + SystemReason() +
-                           ". A score.ini holding two lines of nine zeros (000000000) starts "
-                           "the best score and the best chain at 0.");
+    FileHandle file;
+#ifdef _WIN32
+    _sopen_s(&file.fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYWR, 0);
+#else
+    // Never waits: a pipe under the name is refused below, not waited on.
+    file.fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+#endif
+    if (file.fd < 0) {
+        const int error = errno;
+        throw RunTimeError("cannot open the score file " + path + ": " + SystemReason(error) +
+                           (error == ENOENT ? ". A score.ini holding two lines of nine zeros "
+                                              "(000000000) starts the best score and the best "
+                                              "chain at 0."
+                                            : ""));
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
+    struct stat kind;
+    if (fstat(file.fd, &kind) != 0) {
+        throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
+    }
+    if ((kind.st_mode & S_IFMT) == S_IFDIR) {
+        throw RunTimeError("the score file " + path + " is a folder, not a file");
+    }
+    if ((kind.st_mode & S_IFMT) != S_IFREG) {
+        throw RunTimeError("the score file " + path + " is not a regular file");
+    }
+    // Read only as far as the two fields go: what follows is never looked
+    // at, so a huge file costs no more than a small one.
+    FieldSplitter splitter(2);
+    char piece[4096];
+    for (bool done = false; !done;) {
+#ifdef _WIN32
+        const int n = _read(file.fd, piece, sizeof piece);
+#else
+        const ssize_t n = read(file.fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR) continue;
+#endif
+        if (n < 0) throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
+        done = n == 0 || splitter.Take(piece, static_cast<size_t>(n));
+    }
+    file.Close();
 
-    const ScoreVerdict v = CheckScoreText(content.str());
+    const ScoreVerdict v = CheckScoreFields(splitter.Finish());
     if (v.fields < 2) {
         throw RunTimeError("the score file " + path + " holds " + std::to_string(v.fields) +
                            " of its 2 lines");

@@ -12,7 +12,8 @@ extern const char* const kScoreRefusal;
 
 // Splits a file's text into fields the way the score file has always been
 // read: a field ends at a comma or at a line end (CR LF, CR or LF);
-// leading blanks are skipped.
+// leading and trailing blanks are dropped. Each field keeps its first 64
+// characters, more than a line's check ever looks at.
 std::vector<std::string> ScoreFields(const std::string& text, size_t wanted);
 
 // What the score file's text says: its first two fields, and for each
@@ -30,9 +31,13 @@ ScoreVerdict CheckScoreText(const std::string& text);
 std::string ScoreText(int64_t hiScore, int64_t maxChain);
 
 // Replaces the file at path with text so that it is always either the old
-// or the new file, even if the machine stops half way: a temporary file in
-// the same folder is written, flushed to disk and renamed over the old one.
-// Throws RunTimeError naming the file and the system's reason.
+// or the new file, even if the machine stops half way: a new file of the
+// game's own, under a name made up on the spot, is created beside it,
+// written, flushed to disk and renamed over the old one. Nothing already
+// standing under any other name is opened or changed. When path is a link
+// the player made, the link stays and the file it leads to is replaced the
+// same way in its own folder. Throws RunTimeError naming the file and the
+// reason; on failure the new file is removed and the old one is untouched.
 void WriteFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace sw
