@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <random>
 
-#include "game/form1.h"
+#include "game/errors.h"
+#include "game/format.h"
 #include "records/module1.h"
 
 #ifdef _WIN32
@@ -269,12 +270,7 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     SyncFolder(target);
 }
 
-std::string Form1::ScoreFilePath() {
-    return plat.AppPath() + "score.ini";
-}
-
-void Form1::SubScoreRead() {
-    const std::string path = ScoreFilePath();
+ScoreVerdict ReadScoreFile(const std::string& path) {
     FileHandle file;
 #ifdef _WIN32
     _sopen_s(&file.fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYWR, 0);
@@ -316,26 +312,7 @@ void Form1::SubScoreRead() {
     }
     file.Close();
 
-    const ScoreVerdict v = CheckScoreFields(splitter.Finish());
-    if (v.fields < 2) {
-        throw RunTimeError("the score file " + path + " holds " + std::to_string(v.fields) +
-                           " of its 2 lines");
-    }
-    // Both lines are read and checked before the verdict; a good line is
-    // taken even when the other one refuses the file.
-    if (v.hiOk) LngHiScore = v.hi;
-    if (v.chainOk) LngMaxChain = v.chain;
-    const bool valid = v.Valid();
-    if (!valid) {
-        plat.MsgBox(kScoreRefusal);
-        plat.End(1);
-    }
-}
-
-void Form1::SubScoreWrite() {
-    if (LngScore > LngHiScore) LngHiScore = LngScore;
-    const int64_t chain = LngChain > LngMaxChain ? LngChain : LngMaxChain;
-    WriteFileAtomically(ScoreFilePath(), ScoreText(LngHiScore, chain));
+    return CheckScoreFields(splitter.Finish());
 }
 
 }  // namespace sw

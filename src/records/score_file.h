@@ -26,6 +26,11 @@ struct ScoreVerdict {
 };
 ScoreVerdict CheckScoreText(const std::string& text);
 
+// Reads the score file at path as far as its two fields go and judges
+// them. A file that is missing, unreadable, a folder or no regular file is
+// a RunTimeError naming the path and what is wrong.
+ScoreVerdict ReadScoreFile(const std::string& path);
+
 // The file's text for a best score and a best chain: two lines of eight
 // digits and a check character, each ending in CR LF.
 std::string ScoreText(int64_t hiScore, int64_t maxChain);
