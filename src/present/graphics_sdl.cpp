@@ -429,6 +429,16 @@ void SdlGraphics::Repaint() {
     // The window was exposed or resized: show the page on screen again,
     // laid out afresh.
     if (!window_) return;
+    // A window manager may let a program's resize go below the window's
+    // minimum: ask once for the minimum back. One that insists gets the
+    // picture shrunk to fit.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (!Fullscreen() && (w < kScreenW || h < kScreenH) && (w != refusedW_ || h != refusedH_)) {
+        refusedW_ = w;
+        refusedH_ = h;
+        SDL_SetWindowSize(window_.get(), std::max(w, kScreenW), std::max(h, kScreenH));
+    }
     scaleW_ = scaleH_ = 0;
     Present(true);
 }

@@ -99,6 +99,7 @@ class SdlGraphics : public IGraphics {
     // The window size and mode the picture was last laid out for.
     int scaleW_ = 0, scaleH_ = 0;
     bool scaleWindowed_ = false;
+    int refusedW_ = 0, refusedH_ = 0;  // a size below the minimum, last sent back
     Box box_{};
     bool vsync_ = false, presented_ = false;
     std::chrono::nanoseconds pace_{0};
