@@ -1,5 +1,6 @@
-// Composing a full play frame into the back buffer, beside the plain copy
-// of two full 640 x 480 16-bit screens, in the same run.
+// Composing a full play frame into the back buffer, and presenting a whole
+// picture into windows of the common screen sizes, beside the plain copy of
+// two full 640 x 480 16-bit screens, in the same run.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "game/keycodes.h"
 #include "game/random.h"
 #include "present/graphics_sdl.h"
+#include "present/scaler.h"
 
 namespace {
 
@@ -115,6 +117,40 @@ BENCHMARK(TenThousandPlayTicks)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// A whole play frame converted and scaled into a 32-bit window of the
+// given size by the window-surface path's table scaler, every band sent.
+void Present(benchmark::State& state) {
+    BenchPlatform plat;
+    sw::SdlGraphics gfx(plat);
+    SilentSound snd;
+    sw::Form1 form(gfx, snd, plat);
+    LoadPlayPictures(gfx);
+    form.SubCls();
+    form.SubBlockDraw();
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    sw::Scaler scaler;
+    scaler.Plan(w, h, false);
+    std::vector<uint32_t> lut(65536), window(static_cast<size_t>(w) * h);
+    for (uint32_t v = 0; v < lut.size(); ++v) lut[v] = 0xFF000000u | v;
+    std::vector<sw::Box> rects;
+    const auto* frame = static_cast<const uint16_t*>(gfx.SurfPrimary->pixels);
+    for (auto _ : state) {
+        scaler.Copy(frame, nullptr, lut.data(), window.data(), w * 4, 4, rects);
+        benchmark::DoNotOptimize(window.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(Present)
+    ->Args({1024, 768})
+    ->Args({1280, 720})
+    ->Args({1366, 768})
+    ->Args({1600, 900})
+    ->Args({1920, 1080})
+    ->Args({2560, 1440})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 void TwoScreenCopy(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -175,8 +176,9 @@ TEST(Graphics, FlipExchangesTheTwoBuffers) {
     EXPECT_EQ(Others(s.gfx.SurfBackBuf, kWhite), 0) << "the back buffer holds the frame before";
 }
 
-TEST(Graphics, BadPicturesAreRunTimeErrorsNamingTheFile) {
+TEST(Graphics, BadPicturesAreRunTimeErrorsNamingTheFileAndKeepTheSlot) {
     Screen s;
+    s.gfx.PicLoad(0, "sheet.bmp", 0);
     std::ofstream(s.plat.dir / "pic/empty.bmp");
     std::ofstream(s.plat.dir / "pic/text.bmp") << "this is not a bitmap";
     // Found by fuzzing: a header claiming a vast picture, and one cut short.
@@ -199,20 +201,90 @@ TEST(Graphics, BadPicturesAreRunTimeErrorsNamingTheFile) {
         }
         EXPECT_THROW(s.gfx.BackLoad(name), sw::RunTimeError);
     }
+    // The slot and the backdrop still hold what they held (and, under the
+    // sanitizer, nothing half-loaded leaked).
+    s.gfx.BackDraw();
+    s.gfx.PicDraw(0, 0, 0, 0, 0, 2, 4);
+    EXPECT_EQ(Pixel(s.gfx.SurfBackBuf, 0, 0), kBlack);
+    EXPECT_EQ(Pixel(s.gfx.SurfBackBuf, 2, 0), kRed);
+    EXPECT_EQ(Pixel(s.gfx.SurfBackBuf, 5, 0), kWhite);
     EXPECT_THROW(s.gfx.PicLoad(20, "sheet.bmp", 0), sw::RunTimeError);
     EXPECT_THROW(s.gfx.PicDraw(-1, 0, 0, 0, 0, 1, 1), sw::RunTimeError);
     EXPECT_THROW(s.gfx.PicDraw(7, 0, 0, 0, 0, 1, 1), sw::RunTimeError) << "an empty slot";
 }
 
+TEST(Graphics, PictureRewrittenWithinTheSecondIsReadAgain) {
+    Screen s;
+    const fs::path file = s.plat.dir / "pic/flag.bmp";
+    const auto second = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto whole = std::chrono::floor<std::chrono::seconds>(second);
+    WriteBmp(file, {"RR"});
+    fs::last_write_time(file, whole + std::chrono::milliseconds(100));
+    s.gfx.PicLoad(1, "flag.bmp", 0);
+    WriteBmp(file, {"GG"});  // same size, same whole second
+    fs::last_write_time(file, whole + std::chrono::milliseconds(700));
+    s.gfx.PicLoad(1, "flag.bmp", 0);
+    s.gfx.PicDraw(1, 0, 0, 0, 0, 1, 2);
+    EXPECT_EQ(Pixel(s.gfx.SurfBackBuf, 0, 0), kGreen);
+}
+
+namespace {
+
+// The colour of a pixel of the window, as the window surface holds it.
+Uint32 WindowPixel(sw::SdlGraphics& g, int x, int y) {
+    SDL_Surface* ws = SDL_GetWindowSurface(g.Window());
+    Uint8 r, gr, b;
+    SDL_GetRGB(*reinterpret_cast<Uint32*>(static_cast<Uint8*>(ws->pixels) + y * ws->pitch + x * 4),
+               ws->format, &r, &gr, &b);
+    return (r << 16) | (gr << 8) | b;
+}
+
+}  // namespace
+
 TEST(Graphics, InitOpensTheWindowAndShowsWhite) {
     Screen s;
     s.gfx.init();
-    EXPECT_TRUE(s.gfx.HasWindow());
+    ASSERT_TRUE(s.gfx.HasWindow());
     EXPECT_EQ(Others(s.gfx.SurfPrimary, kWhite), 0);
+    EXPECT_TRUE(s.gfx.Fullscreen());
+    EXPECT_STREQ(SDL_GetWindowTitle(s.gfx.Window()), "Seven Well");
+    EXPECT_EQ(s.gfx.FlipPeriod().count(), 0) << "no display to wait for";
+    SDL_Rect desk;
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &desk), 0);
+    const sw::Box fit = sw::PictureBox(desk.w, desk.h, false);
+
+    // Out of fullscreen: a resizable window of a whole multiple of the
+    // picture, never smaller than it.
     s.gfx.ToggleFullscreen();
+    s.gfx.BackDraw();
     s.gfx.SurfFlip();
+    int w, h;
+    SDL_GetWindowSize(s.gfx.Window(), &w, &h);
+    EXPECT_FALSE(s.gfx.Fullscreen());
+    EXPECT_TRUE(SDL_GetWindowFlags(s.gfx.Window()) & SDL_WINDOW_RESIZABLE);
+    EXPECT_EQ(w % 640 + h % 480, 0) << w << "x" << h;
+    SDL_GetWindowMinimumSize(s.gfx.Window(), &w, &h);
+    EXPECT_EQ(w * 1000 + h, 640480);
+
+    // Resized to 1400 x 1000: 2x, letterboxed, in sharp whole pixels.
+    SDL_SetWindowSize(s.gfx.Window(), 1400, 1000);
+    s.gfx.Repaint();
+    const sw::Box b = s.gfx.PictureInWindow();
+    EXPECT_EQ(std::vector<int>({b.x, b.y, b.w, b.h}), std::vector<int>({60, 20, 1280, 960}));
+    EXPECT_EQ(WindowPixel(s.gfx, 59, 500), 0u);
+    EXPECT_EQ(WindowPixel(s.gfx, 60, 500), 0xFFFFFFu);
+    EXPECT_EQ(WindowPixel(s.gfx, 1339, 979), 0xFFFFFFu);
+    EXPECT_EQ(WindowPixel(s.gfx, 1340, 979), 0u);
+
+    // Back to fullscreen: the desktop's size, the picture fitted to it.
     s.gfx.ToggleFullscreen();
+    s.gfx.BackDraw();
     s.gfx.SurfFlip();
+    EXPECT_TRUE(s.gfx.Fullscreen());
+    const sw::Box f = s.gfx.PictureInWindow();
+    EXPECT_EQ(std::vector<int>({f.x, f.y, f.w, f.h}),
+              std::vector<int>({fit.x, fit.y, fit.w, fit.h}));
+    EXPECT_EQ(WindowPixel(s.gfx, f.x + f.w / 2, f.y + f.h / 2), 0xFFFFFFu);
 }
 
 namespace {

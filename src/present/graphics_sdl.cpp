@@ -1,6 +1,5 @@
 #include "present/graphics_sdl.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "game/errors.h"
 
@@ -18,11 +18,15 @@ namespace {
 
 // No picture of the game is larger than the screen; a generous limit.
 constexpr long long kMaxPictureSide = 4096;
+constexpr size_t kPageBytes = kScreenW * kScreenH * 2;
 
-SDL_Surface* NewScreenSurface() {
-    SDL_Surface* s =
-        SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
-    if (!s) throw RunTimeError(std::string("cannot create a 640 x 480 surface: ") + SDL_GetError());
+std::string SdlError(const std::string& what) {
+    return what + ": " + SDL_GetError();
+}
+
+SurfacePtr NewScreenSurface() {
+    SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565));
+    if (!s) throw RunTimeError(SdlError("cannot create a 640 x 480 surface"));
     return s;
 }
 
@@ -33,11 +37,11 @@ void CheckSlot(int16_t IntIdx, const char* what) {
     }
 }
 
-int KeyedPixels(SDL_Surface* s, Uint16 key) {
+int KeyedPixels(const SDL_Surface* s, Uint16 key) {
     int n = 0;
     for (int y = 0; y < s->h; ++y) {
         const auto* row =
-            reinterpret_cast<const Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch);
         for (int x = 0; x < s->w; ++x) n += row[x] == key;
     }
     return n;
@@ -45,10 +49,11 @@ int KeyedPixels(SDL_Surface* s, Uint16 key) {
 
 }  // namespace
 
-SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name) {
+SurfacePtr DecodeBitmap565(SDL_RWops* data, const std::string& name) {
     // Look at the header's size first: a damaged file can claim a picture
     // so large that decoding it would take all the memory there is.
-    if (!data) throw RunTimeError("cannot read picture " + name + ": " + SDL_GetError());
+    if (!data) throw RunTimeError(SdlError("cannot read picture " + name));
+    std::unique_ptr<SDL_RWops, SdlFree> stream(data);
     Uint8 head[26] = {};
     const Sint64 start = SDL_RWtell(data);
     const size_t got = SDL_RWread(data, head, 1, sizeof head);
@@ -62,7 +67,6 @@ SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name) {
         };
         const long long dib = got >= 18 ? le(14, 4) : 0;
         if (got < (dib == 12 ? 22u : 26u)) {
-            SDL_RWclose(data);
             throw RunTimeError("picture " + name + " is truncated: its header is cut short");
         }
         long long w, h;
@@ -75,25 +79,20 @@ SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name) {
         }
         if (h < 0) h = -h;
         if (w > kMaxPictureSide || h > kMaxPictureSide) {
-            SDL_RWclose(data);
             throw RunTimeError("picture " + name + " claims to be " + std::to_string(w) + " x " +
                                std::to_string(h) + " pixels, more than " +
                                std::to_string(kMaxPictureSide) + " a side: the file is damaged");
         }
     }
-    SDL_Surface* raw = SDL_LoadBMP_RW(data, 1);
-    if (!raw) throw RunTimeError("cannot read picture " + name + ": " + SDL_GetError());
-    if (raw->w <= 0 || raw->h <= 0) {
-        SDL_FreeSurface(raw);
-        throw RunTimeError("picture " + name + " is empty");
-    }
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB565, 0);
-    SDL_FreeSurface(raw);
-    if (!converted) throw RunTimeError("cannot convert picture " + name + ": " + SDL_GetError());
+    SurfacePtr raw(SDL_LoadBMP_RW(stream.release(), 1));
+    if (!raw) throw RunTimeError(SdlError("cannot read picture " + name));
+    if (raw->w <= 0 || raw->h <= 0) throw RunTimeError("picture " + name + " is empty");
+    SurfacePtr converted(SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGB565, 0));
+    if (!converted) throw RunTimeError(SdlError("cannot convert picture " + name));
     return converted;
 }
 
-SDL_Surface* LoadBitmap565(const std::string& path) {
+SurfacePtr LoadBitmap565(const std::string& path) {
     // Ask the file system first, so that the message says why.
     std::FILE* probe = std::fopen(path.c_str(), "rb");
     if (!probe) {
@@ -101,7 +100,7 @@ SDL_Surface* LoadBitmap565(const std::string& path) {
     }
     std::fclose(probe);
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) throw RunTimeError("cannot open picture " + path + ": " + SDL_GetError());
+    if (!file) throw RunTimeError(SdlError("cannot open picture " + path));
     return DecodeBitmap565(file, path);
 }
 
@@ -111,45 +110,35 @@ SdlGraphics::SdlGraphics(IPlatform& platform)
     // The two pages are our own memory under two fixed surfaces; a flip
     // exchanges the memory, so every blit keeps the same destination and
     // SDL never has to rebuild its blit mappings.
-    SurfBackBuf = SDL_CreateRGBSurfaceWithFormatFrom(pages_[0].data(), kScreenW, kScreenH, 16,
-                                                     kScreenW * 2, SDL_PIXELFORMAT_RGB565);
-    SurfPrimary = SDL_CreateRGBSurfaceWithFormatFrom(pages_[1].data(), kScreenW, kScreenH, 16,
-                                                     kScreenW * 2, SDL_PIXELFORMAT_RGB565);
-    if (!SurfBackBuf || !SurfPrimary) {
-        throw RunTimeError(std::string("cannot create the screen pages: ") + SDL_GetError());
+    for (int i = 0; i < 2; ++i) {
+        pageSurf_[i].reset(SDL_CreateRGBSurfaceWithFormatFrom(
+            pages_[i].data(), kScreenW, kScreenH, 16, kScreenW * 2, SDL_PIXELFORMAT_RGB565));
+        if (!pageSurf_[i]) throw RunTimeError(SdlError("cannot create the screen pages"));
     }
+    SurfBackBuf = pageSurf_[0].get();
+    SurfPrimary = pageSurf_[1].get();
 }
 
-SdlGraphics::~SdlGraphics() {
-    for (SDL_Surface* s : SurfPic) SDL_FreeSurface(s);
-    for (SDL_Surface* s : SurfPicWhole) SDL_FreeSurface(s);
-    for (auto& [path, entry] : cache_) SDL_FreeSurface(entry.surface);
-    SDL_FreeSurface(SurfBg);
-    SDL_FreeSurface(SurfBackBuf);
-    SDL_FreeSurface(SurfPrimary);
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
-    if (window_) SDL_DestroyWindow(window_);
-}
+SdlGraphics::~SdlGraphics() = default;
 
-SDL_Surface* SdlGraphics::Decoded(const std::string& path) {
+SurfacePtr SdlGraphics::Decoded(const std::string& path) {
     // The logo is loaded again on every tick; a file unchanged since it was
-    // last decoded (same size and time) is copied from memory, while a
-    // file that has gone or changed is read again and fails as it should.
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
-        throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
-    }
+    // last decoded (same size, and the same modification time to the file
+    // system's full resolution, so a rewrite within the second counts) is
+    // copied from memory, while a file that has gone or changed is read
+    // again and fails as it should.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::filesystem::file_time_type mtime{};
+    if (!ec) mtime = std::filesystem::last_write_time(path, ec);
+    if (ec) throw RunTimeError("cannot open picture " + path + ": " + ec.message());
     auto it = cache_.find(path);
-    if (it == cache_.end() || it->second.size != st.st_size || it->second.mtime != st.st_mtime) {
-        SDL_Surface* fresh = LoadBitmap565(path);
-        if (it != cache_.end()) SDL_FreeSurface(it->second.surface);
-        cache_[path] = {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtime),
-                        fresh};
-        it = cache_.find(path);
+    if (it == cache_.end() || it->second.size != size || it->second.mtime != mtime) {
+        SurfacePtr fresh = LoadBitmap565(path);
+        it = cache_.insert_or_assign(path, CacheEntry{size, mtime, std::move(fresh)}).first;
     }
-    SDL_Surface* copy = SDL_DuplicateSurface(it->second.surface);
-    if (!copy) throw RunTimeError("cannot copy picture " + path + ": " + SDL_GetError());
+    SurfacePtr copy(SDL_DuplicateSurface(it->second.surface.get()));
+    if (!copy) throw RunTimeError(SdlError("cannot copy picture " + path));
     return copy;
 }
 
@@ -159,45 +148,46 @@ std::string SdlGraphics::PicFile(const std::string& name) {
 
 void SdlGraphics::init() {
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        throw RunTimeError(std::string("cannot start the display: ") + SDL_GetError());
+        throw RunTimeError(SdlError("cannot start the display"));
     }
     // Never a real mode change: a desktop-size window, the picture scaled.
-    window_ = SDL_CreateWindow("Seven Well", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               kScreenW, kScreenH, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (!window_) throw RunTimeError(std::string("cannot open the window: ") + SDL_GetError());
+    // Out of fullscreen the window can be resized, never below the picture.
+    window_.reset(SDL_CreateWindow("Seven Well", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   kScreenW, kScreenH,
+                                   SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE));
+    if (!window_) throw RunTimeError(SdlError("cannot open the window"));
+    SDL_SetWindowMinimumSize(window_.get(), kScreenW, kScreenH);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // Without graphics hardware any renderer would be emulated on the
     // processor, at many times the cost of drawing the scaled picture into
     // the window ourselves through the window system's shared images.
     bool emulated = NoGraphicsDevice();
     if (!emulated) {
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
-        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
-        if (!renderer_)
-            throw RunTimeError(std::string("cannot create a renderer: ") + SDL_GetError());
+        renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_PRESENTVSYNC));
+        if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+        if (!renderer_) throw RunTimeError(SdlError("cannot create a renderer"));
         SDL_RendererInfo info;
-        vsync_ =
-            SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
-        emulated = EmulatedRenderer(info);
+        if (SDL_GetRendererInfo(renderer_.get(), &info) == 0) {
+            vsync_ = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+            emulated = EmulatedRenderer(info);
+        }
     }
     if (emulated) {
-        if (renderer_) SDL_DestroyRenderer(renderer_);
-        renderer_ = nullptr;
+        renderer_.reset();
         vsync_ = false;
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (!SDL_GetWindowSurface(window_)) {
-            throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
+        if (!SDL_GetWindowSurface(window_.get())) {
+            throw RunTimeError(SdlError("cannot draw into the window"));
         }
     } else {
-        if (SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH) != 0) {
-            throw RunTimeError(std::string("cannot set the 640 x 480 picture: ") + SDL_GetError());
+        if (SDL_RenderSetLogicalSize(renderer_.get(), kScreenW, kScreenH) != 0) {
+            throw RunTimeError(SdlError("cannot set the 640 x 480 picture"));
         }
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                     kScreenW, kScreenH);
-        if (!texture_) {
-            throw RunTimeError(std::string("cannot create the screen texture: ") + SDL_GetError());
-        }
+        texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB565,
+                                         SDL_TEXTUREACCESS_STREAMING, kScreenW, kScreenH));
+        if (!texture_) throw RunTimeError(SdlError("cannot create the screen texture"));
     }
+    UpdateRefreshRate();
 
     // The first frame is the white backdrop.
     BackLoad("white.bmp");
@@ -205,38 +195,52 @@ void SdlGraphics::init() {
     SurfFlip();
 }
 
+void SdlGraphics::UpdateRefreshRate() {
+    // A flip without vertical sync waits one refresh period of the display
+    // itself; the off-screen drivers of tests and tools have no display to
+    // wait for.
+    pace_ = std::chrono::nanoseconds(0);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!window_ || vsync_ || !driver || std::strcmp(driver, "dummy") == 0 ||
+        std::strcmp(driver, "offscreen") == 0) {
+        return;
+    }
+    int hz = 0;
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(window_.get());
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0) hz = mode.refresh_rate;
+    if (hz < 24 || hz > 500) hz = 60;  // unknown, or not believable
+    pace_ = std::chrono::nanoseconds(1000000000LL / hz);
+}
+
 void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t Touka) {
     CheckSlot(IntIdx, "PicLoad");
-    SDL_Surface* pic = Decoded(PicFile(PicPath));
+    SurfacePtr pic = Decoded(PicFile(PicPath));
     // Any nonzero Touka makes black transparent; zero keys out the one
     // saturated blue 0x00FF instead.
     const Uint16 key = Touka != 0 ? 0x0000 : 0x00FF;
-    SDL_SetColorKey(pic, SDL_TRUE, key);
+    SDL_SetColorKey(pic.get(), SDL_TRUE, key);
     // A picture with much transparency gets a run-length encoded twin for
     // copies of the whole picture (the full-screen frame and panels): it
     // skips transparent runs and copies opaque runs whole. Small cuts use
     // the plain surface, where RLE would have to decode its way down to the
     // cut's first row every time.
-    SDL_Surface* whole = nullptr;
-    if (KeyedPixels(pic, key) * 8 >= pic->w * pic->h) {
-        whole = SDL_DuplicateSurface(pic);
-        if (!whole) {
-            SDL_FreeSurface(pic);
-            throw RunTimeError("cannot copy picture " + PicFile(PicPath) + ": " + SDL_GetError());
-        }
-        SDL_SetSurfaceRLE(whole, 1);
+    SurfacePtr whole;
+    if (KeyedPixels(pic.get(), key) * 8 >= pic->w * pic->h) {
+        whole.reset(SDL_DuplicateSurface(pic.get()));
+        if (!whole) throw RunTimeError(SdlError("cannot copy picture " + PicFile(PicPath)));
+        SDL_SetSurfaceRLE(whole.get(), 1);
     }
-    SDL_FreeSurface(SurfPic[IntIdx]);
-    SDL_FreeSurface(SurfPicWhole[IntIdx]);
-    SurfPic[IntIdx] = pic;
-    SurfPicWhole[IntIdx] = whole;
+    // Only a picture read whole replaces what the slot held.
+    SurfPic[IntIdx] = std::move(pic);
+    SurfPicWhole[IntIdx] = std::move(whole);
     PicKey[IntIdx] = key;
 }
 
 void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double SakiX, double SakiY,
                           double High, double Width) {
     CheckSlot(IntIdx, "PicDraw");
-    SDL_Surface* pic = SurfPic[IntIdx];
+    SDL_Surface* pic = SurfPic[IntIdx].get();
     if (!pic) throw RunTimeError("PicDraw: picture slot " + std::to_string(IntIdx) + " is empty");
 
     // Corners rounded half to even, as the old blitter's rectangles were.
@@ -256,48 +260,24 @@ void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double Sak
     SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
                  static_cast<int>(h)};
     const bool wholePicture = left == 0 && top == 0 && w == pic->w && h == pic->h;
-    SDL_Surface* from = wholePicture && SurfPicWhole[IntIdx] ? SurfPicWhole[IntIdx] : pic;
+    SDL_Surface* from = wholePicture && SurfPicWhole[IntIdx] ? SurfPicWhole[IntIdx].get() : pic;
     SDL_BlitSurface(from, &src, SurfBackBuf, &dst);
 }
 
 void SdlGraphics::BackLoad(const std::string& PicPath) {
-    SDL_Surface* pic = Decoded(PicFile(PicPath));
-    SDL_Surface* bg = nullptr;
-    try {
-        bg = NewScreenSurface();
-    } catch (...) {
-        SDL_FreeSurface(pic);
-        throw;
-    }
+    SurfacePtr pic = Decoded(PicFile(PicPath));
+    SurfacePtr bg = NewScreenSurface();
     // Any size is stretched to fill the screen.
     const int rc = (pic->w == kScreenW && pic->h == kScreenH)
-                       ? SDL_BlitSurface(pic, nullptr, bg, nullptr)
-                       : SDL_BlitScaled(pic, nullptr, bg, nullptr);
-    SDL_FreeSurface(pic);
-    if (rc != 0) {
-        SDL_FreeSurface(bg);
-        throw RunTimeError("cannot stretch picture " + PicFile(PicPath) + ": " + SDL_GetError());
-    }
-    SDL_FreeSurface(SurfBg);
-    SurfBg = bg;
+                       ? SDL_BlitSurface(pic.get(), nullptr, bg.get(), nullptr)
+                       : SDL_BlitScaled(pic.get(), nullptr, bg.get(), nullptr);
+    if (rc != 0) throw RunTimeError(SdlError("cannot stretch picture " + PicFile(PicPath)));
+    SurfBg = std::move(bg);
 }
 
 void SdlGraphics::BackDraw() {
     if (!SurfBg) throw RunTimeError("BackDraw: no backdrop has been loaded");
-    SDL_BlitSurface(SurfBg, nullptr, SurfBackBuf, nullptr);
-}
-
-void SdlGraphics::UpdateScale() {
-    int w = 0, h = 0;
-    if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return;
-    if (w == scaleW_ && h == scaleH_) return;
-    scaleW_ = w;
-    scaleH_ = h;
-    // Whole-number scaling keeps the pixels square and sharp once 2x fits;
-    // below that the picture is letterboxed at the largest size that fits.
-    const bool whole = w >= 2 * kScreenW && h >= 2 * kScreenH;
-    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
-    SDL_RenderSetLogicalSize(renderer_, kScreenW, kScreenH);
+    SDL_BlitSurface(SurfBg.get(), nullptr, SurfBackBuf, nullptr);
 }
 
 void SdlGraphics::SurfFlip() {
@@ -305,31 +285,109 @@ void SdlGraphics::SurfFlip() {
     // buffer, still holding the previous frame, becomes the back buffer.
     std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
     if (!window_) return;
+    if (pace_.count() > 0) {
+        // A synchronised flip shows the frame at the display's next
+        // refresh: without vertical sync, wait until one refresh period has
+        // passed since the previous flip, so a drawing tick lasts at least
+        // that long on every machine.
+        const auto due = lastFlip_ + pace_;
+        auto now = std::chrono::steady_clock::now();
+        if (now < due) {
+            std::this_thread::sleep_until(due);
+            now = due;
+        }
+        lastFlip_ = now;
+    }
+    Present(false);
+}
 
-    // The window shows what the front page holds. A frame equal to the one
-    // on screen needs no new present (menus stand still), and without
-    // vertical sync presents are paced to about the display's rate, as a
-    // synchronised flip would be; the next frame catches up.
-    const Uint64 now = SDL_GetTicks64();
-    const bool same = std::memcmp(SurfPrimary->pixels, shown_.data(), shown_.size() * 2) == 0;
-    if (presented_ && (same || (!vsync_ && now - lastPresent_ < 16))) return;
-    if (!renderer_) {
-        PresentToWindowSurface(!presented_);
-        std::memcpy(shown_.data(), SurfPrimary->pixels, shown_.size() * 2);
-        presented_ = true;
-        lastPresent_ = now;
-        return;
-    }
-    std::memcpy(shown_.data(), SurfPrimary->pixels, shown_.size() * 2);
+void SdlGraphics::Present(bool full) {
+    // Every flip reaches the screen; a frame equal to the one shown sends
+    // no pixels.
+    full = full || !presented_;
+    const bool changed = renderer_ ? PresentWithRenderer(full) : PresentToWindowSurface(full);
+    if (changed) std::memcpy(shown_.data(), SurfPrimary->pixels, kPageBytes);
     presented_ = true;
-    lastPresent_ = now;
-    UpdateScale();
-    if (SDL_UpdateTexture(texture_, nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0 ||
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255) != 0 || SDL_RenderClear(renderer_) != 0 ||
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0) {
-        throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
+}
+
+bool SdlGraphics::PresentWithRenderer(bool full) {
+    int w = 0, h = 0;
+    const bool windowed = !Fullscreen();
+    if (SDL_GetRendererOutputSize(renderer_.get(), &w, &h) == 0 &&
+        (w != scaleW_ || h != scaleH_ || windowed != scaleWindowed_)) {
+        scaleW_ = w;
+        scaleH_ = h;
+        scaleWindowed_ = windowed;
+        box_ = PictureBox(w, h, windowed);
+        const bool whole = box_.w % kScreenW == 0 && box_.h % kScreenH == 0;
+        SDL_RenderSetIntegerScale(renderer_.get(), whole ? SDL_TRUE : SDL_FALSE);
+        SDL_RenderSetLogicalSize(renderer_.get(), kScreenW, kScreenH);
     }
-    SDL_RenderPresent(renderer_);
+    const bool changed = full || std::memcmp(SurfPrimary->pixels, shown_.data(), kPageBytes) != 0;
+    if (changed &&
+        SDL_UpdateTexture(texture_.get(), nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0) {
+        throw RunTimeError(SdlError("cannot show the frame"));
+    }
+    // The renderer's back buffer is undefined after a present: draw it all.
+    if (SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255) != 0 ||
+        SDL_RenderClear(renderer_.get()) != 0 ||
+        SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr) != 0) {
+        throw RunTimeError(SdlError("cannot show the frame"));
+    }
+    SDL_RenderPresent(renderer_.get());
+    return changed;
+}
+
+bool SdlGraphics::PresentToWindowSurface(bool full) {
+    SDL_Surface* ws = SDL_GetWindowSurface(window_.get());
+    if (!ws) throw RunTimeError(SdlError("cannot draw into the window"));
+    const int bytes = ws->format->BytesPerPixel;
+    const bool windowed = !Fullscreen();
+    if (ws->w != scaleW_ || ws->h != scaleH_ || windowed != scaleWindowed_ ||
+        ws->format->format != lutFormat_) {
+        full = true;
+        scaleW_ = ws->w;
+        scaleH_ = ws->h;
+        scaleWindowed_ = windowed;
+        scaler_.Plan(ws->w, ws->h, windowed);
+        box_ = scaler_.Picture();
+        if (ws->format->format != lutFormat_) {
+            // Every RGB565 value mapped once to the window's pixel format.
+            lut_.resize(65536);
+            for (Uint32 v = 0; v < 65536; ++v) {
+                const Uint8 r = static_cast<Uint8>(((v >> 11) & 31) * 255 / 31);
+                const Uint8 g = static_cast<Uint8>(((v >> 5) & 63) * 255 / 63);
+                const Uint8 b = static_cast<Uint8>((v & 31) * 255 / 31);
+                lut_[v] = SDL_MapRGB(ws->format, r, g, b);
+            }
+            lutFormat_ = ws->format->format;
+        }
+    }
+    if (bytes != 2 && bytes != 4) {
+        // Palette and three-byte windows are left to SDL's own blitter.
+        SDL_Rect dst{box_.x, box_.y, box_.w, box_.h};
+        if ((full && SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0)) != 0) ||
+            SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 ||
+            SDL_UpdateWindowSurface(window_.get()) != 0) {
+            throw RunTimeError(SdlError("cannot show the frame"));
+        }
+        return true;
+    }
+
+    // The table scaler writes the bands of rows that changed since the
+    // frame on screen and only those go to the window: a falling pair
+    // touches a few percent of the picture.
+    if (SDL_MUSTLOCK(ws)) SDL_LockSurface(ws);
+    scaler_.Copy(static_cast<const Uint16*>(SurfPrimary->pixels), full ? nullptr : shown_.data(),
+                 lut_.data(), ws->pixels, ws->pitch, bytes, boxes_);
+    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    dirty_.clear();
+    for (const Box& b : boxes_) dirty_.push_back({b.x, b.y, b.w, b.h});
+    const int rc = full ? SDL_UpdateWindowSurface(window_.get())
+                        : SDL_UpdateWindowSurfaceRects(window_.get(), dirty_.data(),
+                                                       static_cast<int>(dirty_.size()));
+    if (rc != 0) throw RunTimeError(SdlError("cannot show the frame"));
+    return !boxes_.empty();
 }
 
 bool SdlGraphics::NoGraphicsDevice() {
@@ -359,121 +417,54 @@ bool SdlGraphics::EmulatedRenderer(const SDL_RendererInfo& info) {
            renderer.find("Software Rasterizer") != std::string::npos;
 }
 
-void SdlGraphics::PresentToWindowSurface(bool full) {
-    SDL_Surface* ws = SDL_GetWindowSurface(window_);
-    if (!ws) throw RunTimeError(std::string("cannot draw into the window: ") + SDL_GetError());
-    const int k = std::min(ws->w / kScreenW, ws->h / kScreenH);
-    if (ws->w != scaleW_ || ws->h != scaleH_ || ws->format->format != lutFormat_) {
-        full = true;
-        scaleW_ = ws->w;
-        scaleH_ = ws->h;
-        SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));  // the letterbox
-        if (ws->format->BytesPerPixel == 4) {
-            // Every RGB565 value mapped once to the window's pixel format.
-            lut_.resize(65536);
-            for (Uint32 v = 0; v < 65536; ++v) {
-                const Uint8 r = static_cast<Uint8>(((v >> 11) & 31) * 255 / 31);
-                const Uint8 g = static_cast<Uint8>(((v >> 5) & 63) * 255 / 63);
-                const Uint8 b = static_cast<Uint8>((v & 31) * 255 / 31);
-                lut_[v] = SDL_MapRGB(ws->format, r, g, b);
-            }
-            lutFormat_ = ws->format->format;
-        }
-    }
-    if (k < 2 || ws->format->BytesPerPixel != 4) {
-        // Smaller windows: the largest picture that fits, letterboxed.
-        const double scale =
-            std::min(static_cast<double>(ws->w) / kScreenW, static_cast<double>(ws->h) / kScreenH);
-        SDL_Rect dst{0, 0, static_cast<int>(kScreenW * scale), static_cast<int>(kScreenH * scale)};
-        dst.x = (ws->w - dst.w) / 2;
-        dst.y = (ws->h - dst.h) / 2;
-        if (SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 ||
-            SDL_UpdateWindowSurface(window_) != 0) {
-            throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
-        }
-        return;
-    }
+bool SdlGraphics::Fullscreen() const {
+    return window_ && (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN) != 0;
+}
 
-    // Whole-number scaling by hand, each pixel k x k, and only the bands of
-    // rows that changed since the frame on screen are sent to the window:
-    // a falling pair touches a few percent of the picture.
-    constexpr int kBand = 8;
-    const int x0 = (ws->w - kScreenW * k) / 2, y0 = (ws->h - kScreenH * k) / 2;
-    const auto* cur = static_cast<const Uint16*>(SurfPrimary->pixels);
-    std::vector<SDL_Rect>& rects = dirty_;
-    rects.clear();
-    if (SDL_MUSTLOCK(ws)) SDL_LockSurface(ws);
-    for (int band = 0; band < kScreenH; band += kBand) {
-        int lo = 0, hi = kScreenW - 1;
-        if (!full) {
-            lo = kScreenW;
-            hi = -1;
-            for (int y = band; y < band + kBand; ++y) {
-                const Uint16* a = cur + y * kScreenW;
-                const Uint16* b = shown_.data() + y * kScreenW;
-                if (std::memcmp(a, b, kScreenW * 2) == 0) continue;
-                int l = 0, h = kScreenW - 1;
-                while (a[l] == b[l]) ++l;
-                while (a[h] == b[h]) --h;
-                lo = std::min(lo, l);
-                hi = std::max(hi, h);
-            }
-            if (hi < lo) continue;
-        }
-        for (int y = band; y < band + kBand; ++y) {
-            const Uint16* src = cur + y * kScreenW;
-            auto* first = reinterpret_cast<Uint32*>(static_cast<Uint8*>(ws->pixels) +
-                                                    (y0 + y * k) * ws->pitch) +
-                          x0 + lo * k;
-            Uint32* out = first;
-            for (int x = lo; x <= hi; ++x) {
-                const Uint32 c = lut_[src[x]];
-                for (int i = 0; i < k; ++i) *out++ = c;
-            }
-            for (int i = 1; i < k; ++i) {
-                std::memcpy(reinterpret_cast<Uint8*>(first) + i * ws->pitch, first,
-                            static_cast<size_t>(hi - lo + 1) * k * 4);
-            }
-        }
-        rects.push_back({x0 + lo * k, y0 + band * k, (hi - lo + 1) * k, kBand * k});
-    }
-    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
-    const int rc =
-        full ? SDL_UpdateWindowSurface(window_)
-             : SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
-    if (rc != 0) throw RunTimeError(std::string("cannot show the frame: ") + SDL_GetError());
+Box SdlGraphics::PictureInWindow() const {
+    return box_;
 }
 
 void SdlGraphics::Repaint() {
-    // The window was exposed or resized: show the page on screen again.
-    presented_ = false;
+    // The window was exposed or resized: show the page on screen again,
+    // laid out afresh.
+    if (!window_) return;
+    // A window manager may let a program's resize go below the window's
+    // minimum: ask once for the minimum back. One that insists gets the
+    // picture shrunk to fit.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (!Fullscreen() && (w < kScreenW || h < kScreenH) && (w != refusedW_ || h != refusedH_)) {
+        refusedW_ = w;
+        refusedH_ = h;
+        SDL_SetWindowSize(window_.get(), std::max(w, kScreenW), std::max(h, kScreenH));
+    }
     scaleW_ = scaleH_ = 0;
-    std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
-    SurfFlip();
+    Present(true);
 }
 
 void SdlGraphics::ToggleFullscreen() {
     if (!window_) return;
-    const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    if (!full) {
-        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    scaleW_ = scaleH_ = 0;
+    if (!Fullscreen()) {
+        SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+        UpdateRefreshRate();
         return;
     }
-    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowFullscreen(window_.get(), 0);
     SDL_Rect usable{0, 0, kScreenW, kScreenH};
-    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable);
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_.get()), &usable);
     int k = 1;
     // Leave room for the window's title bar and frame.
     constexpr int kDecoration = 64;
     while ((k + 1) * kScreenW <= usable.w && (k + 1) * kScreenH + kDecoration <= usable.h) ++k;
-    SDL_SetWindowSize(window_, k * kScreenW, k * kScreenH);
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    presented_ = false;
-    scaleW_ = scaleH_ = 0;
+    SDL_SetWindowSize(window_.get(), k * kScreenW, k * kScreenH);
+    SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    UpdateRefreshRate();
 }
 
 void SdlGraphics::EndIt() {
-    if (window_) SDL_SetWindowFullscreen(window_, 0);
+    if (window_) SDL_SetWindowFullscreen(window_.get(), 0);
     SDL_ShowCursor(SDL_ENABLE);
     plat_.End(0);
     std::abort();  // not reached: the platform ends the program

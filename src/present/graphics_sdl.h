@@ -5,14 +5,31 @@
 #include <SDL.h>
 
 #include <array>
+#include <chrono>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/interfaces.h"
 #include "game/state.h"
+#include "present/scaler.h"
 
 namespace sw {
+
+// SDL objects owned: each freed by SDL's own function when its owner goes.
+struct SdlFree {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+    void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+    void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SdlFree>;
+using TexturePtr = std::unique_ptr<SDL_Texture, SdlFree>;
+using RendererPtr = std::unique_ptr<SDL_Renderer, SdlFree>;
+using WindowPtr = std::unique_ptr<SDL_Window, SdlFree>;
 
 class SdlGraphics : public IGraphics {
   public:
@@ -30,56 +47,78 @@ class SdlGraphics : public IGraphics {
     void SurfFlip() override;
     [[noreturn]] void EndIt() override;
 
-    // Alt+Enter: between fullscreen and a window of a whole multiple of
-    // 640 x 480 that fits the desktop.
+    // Alt+Enter: between fullscreen and a resizable window, which opens at
+    // the largest whole multiple of 640 x 480 that fits the desktop.
     void ToggleFullscreen();
     bool HasWindow() const { return window_ != nullptr; }
-    Uint32 WindowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
-    SDL_Window* Window() const { return window_; }
+    bool Fullscreen() const;
+    Uint32 WindowId() const { return window_ ? SDL_GetWindowID(window_.get()) : 0; }
+    SDL_Window* Window() const { return window_.get(); }
+    // Where the picture lies in the window, in window pixels.
+    Box PictureInWindow() const;
+    // The wait of a flip without vertical sync (0: flips do not wait).
+    std::chrono::nanoseconds FlipPeriod() const { return pace_; }
 
-    // The frame being composed, and the one on screen.
+    // The frame being composed, and the one on screen: two fixed surfaces
+    // over our own memory (not owners; the layer keeps them to the end).
     SDL_Surface* SurfBackBuf = nullptr;
     SDL_Surface* SurfPrimary = nullptr;
-    SDL_Surface* SurfBg = nullptr;
-    std::array<SDL_Surface*, kPicSlots> SurfPic{};
-    std::array<SDL_Surface*, kPicSlots> SurfPicWhole{};  // RLE twins for whole copies
-    // Colour key of each slot, compared on the 16-bit pixel value.
-    std::array<Uint16, kPicSlots> PicKey{};
 
     // Shows the page on screen again (after an expose or a resize).
     void Repaint();
 
   private:
     struct CacheEntry {
-        long long size, mtime;
-        SDL_Surface* surface;
+        std::uintmax_t size;
+        std::filesystem::file_time_type mtime;
+        SurfacePtr surface;
     };
     std::string PicFile(const std::string& name);
-    SDL_Surface* Decoded(const std::string& path);
-    void UpdateScale();
+    SurfacePtr Decoded(const std::string& path);
+    void Present(bool full);
+    bool PresentToWindowSurface(bool full);
+    bool PresentWithRenderer(bool full);
+    void UpdateRefreshRate();
     static bool EmulatedRenderer(const SDL_RendererInfo& info);
     static bool NoGraphicsDevice();
-    void PresentToWindowSurface(bool full);
 
     IPlatform& plat_;
     std::vector<Uint16> pages_[2];
-    SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
-    int scaleW_ = 0, scaleH_ = 0;
-    bool vsync_ = false, presented_ = false;
-    Uint64 lastPresent_ = 0;
-    std::vector<Uint16> shown_ = std::vector<Uint16>(kScreenW * kScreenH);
+    SurfacePtr pageSurf_[2];
+    SurfacePtr SurfBg;
+    std::array<SurfacePtr, kPicSlots> SurfPic;
+    std::array<SurfacePtr, kPicSlots> SurfPicWhole;  // RLE twins for whole copies
+    std::array<Uint16, kPicSlots> PicKey{};          // colour key on the 16-bit value
     std::map<std::string, CacheEntry> cache_;
-    std::vector<Uint32> lut_;  // RGB565 to the window surface's format
+
+    // Declared in this order so the texture goes before its renderer and
+    // the renderer before its window.
+    WindowPtr window_;
+    RendererPtr renderer_;
+    TexturePtr texture_;
+    // The window size and mode the picture was last laid out for.
+    int scaleW_ = 0, scaleH_ = 0;
+    bool scaleWindowed_ = false;
+    int refusedW_ = 0, refusedH_ = 0;  // a size below the minimum, last sent back
+    Box box_{};
+    bool vsync_ = false, presented_ = false;
+    std::chrono::nanoseconds pace_{0};
+    std::chrono::steady_clock::time_point lastFlip_{};
+    std::vector<Uint16> shown_ = std::vector<Uint16>(kScreenW * kScreenH);
+
+    // The window-surface path: every RGB565 value in the window's format,
+    // and the table scaler with its rectangles.
+    std::vector<Uint32> lut_;
     Uint32 lutFormat_ = 0;
+    Scaler scaler_;
+    std::vector<Box> boxes_;
     std::vector<SDL_Rect> dirty_;
 };
 
 // Reads a bitmap file and converts it to RGB565 once. A missing, unreadable
 // or malformed file is a run-time error naming it.
-SDL_Surface* LoadBitmap565(const std::string& path);
+SurfacePtr LoadBitmap565(const std::string& path);
 // The same from any stream (closed here); name is used in messages.
-SDL_Surface* DecodeBitmap565(SDL_RWops* data, const std::string& name);
+SurfacePtr DecodeBitmap565(SDL_RWops* data, const std::string& name);
 
 }  // namespace sw

@@ -19,15 +19,12 @@ void CheckSlot(int16_t IntIdx, const char* what) {
 
 }  // namespace
 
-SdlSound::~SdlSound() {
-    if (!open_) return;
-    Mix_HaltChannel(-1);
-    for (Mix_Chunk* c : BufWave) Mix_FreeChunk(c);
-    Mix_CloseAudio();
+SdlSound::Device::~Device() {
+    if (open) Mix_CloseAudio();
 }
 
 void SdlSound::Open() {
-    if (open_) return;
+    if (device_.open) return;
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         throw RunTimeError(std::string("cannot start the sound system: ") + SDL_GetError());
     }
@@ -38,22 +35,21 @@ void SdlSound::Open() {
         throw RunTimeError(std::string("cannot open the sound device: ") + Mix_GetError());
     }
     Mix_AllocateChannels(kWaveSlots);
-    open_ = true;
+    device_.open = true;
 }
 
 void SdlSound::SubWaveLoad(int16_t IntIdx, const std::string& StrFile) {
     CheckSlot(IntIdx, "SubWaveLoad");
-    if (!open_) throw RunTimeError("SubWaveLoad: the sound device is not open");
+    if (!device_.open) throw RunTimeError("SubWaveLoad: the sound device is not open");
     const std::string path = plat_.AppPath() + "sound/" + StrFile;
     std::FILE* probe = std::fopen(path.c_str(), "rb");
     if (!probe) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
     std::fclose(probe);
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    ChunkPtr chunk(Mix_LoadWAV(path.c_str()));
     if (!chunk) throw RunTimeError("cannot read sound " + path + ": " + Mix_GetError());
     // Whatever the slot held falls silent and goes.
     Mix_HaltChannel(IntIdx);
-    Mix_FreeChunk(BufWave[IntIdx]);
-    BufWave[IntIdx] = chunk;
+    BufWave[IntIdx] = std::move(chunk);
 }
 
 void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
@@ -63,7 +59,7 @@ void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
     // A slot still sounding goes on: no restart, no second voice.
     if (Mix_Playing(IntIdx)) return;
     const int loops = StrOpt == "LOOP" ? -1 : 0;
-    if (Mix_PlayChannel(IntIdx, BufWave[IntIdx], loops) < 0) {
+    if (Mix_PlayChannel(IntIdx, BufWave[IntIdx].get(), loops) < 0) {
         throw RunTimeError("cannot play sound slot " + std::to_string(IntIdx) + ": " +
                            Mix_GetError());
     }
@@ -79,7 +75,7 @@ void SdlSound::SubWaveStop(int16_t IntIdx) {
 
 bool SdlSound::Sounding(int16_t IntIdx) const {
     CheckSlot(IntIdx, "Sounding");
-    return open_ && Mix_Playing(IntIdx) != 0;
+    return device_.open && Mix_Playing(IntIdx) != 0;
 }
 
 }  // namespace sw

@@ -11,9 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
     try {
-        SDL_Surface* s = sw::DecodeBitmap565(rw, "fuzz.bmp");
+        const sw::SurfacePtr s = sw::DecodeBitmap565(rw, "fuzz.bmp");
         if (s->w <= 0 || s->h <= 0 || s->format->format != SDL_PIXELFORMAT_RGB565) std::abort();
-        SDL_FreeSurface(s);
     } catch (const sw::RunTimeError&) {
     }
     return 0;
