@@ -108,7 +108,8 @@ void SdlPlatform::SetWindowIcon() {
     SDL_Window* window = graphics_.Window();
     if (!window) return;
     const std::string path = appPath_ + "icon.bmp";
-    SDL_Surface* icon = SDL_LoadBMP(path.c_str());
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    SDL_Surface* icon = file ? SDL_LoadBMP_RW(file, 1) : nullptr;
     if (!icon) {
         std::fprintf(stderr, "Seven Well: no window icon: cannot read %s: %s\n", path.c_str(),
                      SDL_GetError());
