@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN  ?= build-asan
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test game bench contact soak fuzz mutate format tidy clean
+.PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall
 
 game:
 	@scripts/deps.sh run
@@ -59,6 +59,17 @@ fuzz:
 	  -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -rss_limit_mb=1024 -artifact_prefix=$(FUZZ)/findings/ -print_final_stats=1 2>&1 | tail -4
 	@test -z "$$(ls -A $(FUZZ)/findings)" || { echo "fuzzing found: $$(ls $(FUZZ)/findings)"; exit 1; }
 	@echo "fuzz: 2 passed, 0 failed"
+
+# A desktop install: the program folder PREFIX/share/sevenwell (the game,
+# pic/, sound/ and a score.ini only if none is there), the launcher
+# PREFIX/bin/sevenwell, a menu entry, the icon and the AppStream metainfo.
+# Uninstalling keeps the player's score.ini.
+PREFIX ?= $(HOME)/.local
+install: game
+	scripts/install.sh install "$(PREFIX)" $(BUILD)
+
+uninstall:
+	scripts/install.sh uninstall "$(PREFIX)"
 
 soak: game
 	$(BUILD)/tests/soak 1000000

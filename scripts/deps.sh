@@ -4,10 +4,12 @@
 #   scripts/deps.sh test   that, plus what the tests and benchmarks need
 set -euo pipefail
 
+# xfonts-base: the X fonts the message boxes draw with, Japanese included,
+# so the refusal of a damaged score.ini is readable on any desktop.
 run_pkgs=(g++ make cmake pkg-config libsdl2-dev libsdl2-mixer-dev librsvg2-bin imagemagick
-  fonts-dejavu-core)
+  fonts-dejavu-core xfonts-base)
 test_pkgs=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox procps bc clang
-  libclang-rt-14-dev clang-format clang-tidy)
+  libclang-rt-14-dev clang-format clang-tidy desktop-file-utils appstream)
 
 pkgs=("${run_pkgs[@]}")
 if [ "${1:-run}" = test ]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -1,12 +1,11 @@
-// Seven Well: builds the SDL platform and hands it to the game window.
+// Seven Well: builds the SDL platform and hands its layers to the game
+// window.
 #include <SDL.h>
 
 #include <cstdio>
 
 #include "game/form1.h"
 #include "platform/sdl_platform.h"
-#include "present/graphics_sdl.h"
-#include "present/sound_sdl.h"
 
 int main(int argc, char** argv) {
     (void)argc;
@@ -15,10 +14,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Seven Well cannot start SDL: %s\n", SDL_GetError());
         return 2;
     }
+    if (auto why = sw::NoDisplay()) {
+        std::fprintf(stderr,
+                     "Seven Well needs a display to show the game on, and there is none (%s). "
+                     "Start it from a desktop session, where DISPLAY or WAYLAND_DISPLAY is set.\n",
+                     why->c_str());
+        SDL_Quit();
+        return 2;
+    }
     sw::SdlPlatform platform;
-    sw::SdlGraphics graphics(platform);
-    sw::SdlSound sound(platform);
-    platform.Attach(&graphics, &sound);
-    sw::Form1 form(graphics, sound, platform);
+    sw::Form1 form(platform.Graphics(), platform.Sound(), platform);
     platform.Run(form);
 }

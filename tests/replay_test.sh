@@ -46,4 +46,15 @@ c=$(printf '%s\n' "$script" | "$replay" --seed 6 --dir "$dir/g/")
 status=0
 printf 'bogus\n' | "$replay" --dir "$dir/g/" >/dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || fail "an unknown command should be refused (status $status)"
-echo "replay: 5 passed, 0 failed"
+
+# Without --dir a game over writes a scratch copy, never the built game's
+# records.
+built=$1/game/score.ini
+cp -p "$built" "$dir/before.ini"
+over=$(printf 'tick 201\nkey enter\ntick 141\nset LngScore 123\nwell\n.......\n...1...\n%s\ntick 2\n' \
+  "$(printf '.......\n%.0s' $(seq 11))" | "$replay")
+grep -qx 'IntScene=4' <<<"$over" || fail "the run did not reach game over"
+grep -qx 'LngHiScore=123' <<<"$over" || fail "game over did not take the score"
+cmp -s "$built" "$dir/before.ini" && [ "$(stat -c %Y "$built")" = "$(stat -c %Y "$dir/before.ini")" ] ||
+  fail "a replay without --dir wrote the built game's score.ini"
+echo "replay: 6 passed, 0 failed"

@@ -2,7 +2,12 @@
 // script, for tests and bug reports.
 //
 //   replay [--seed N] [--dir PROGRAM_FOLDER] [SCRIPT]   (script from stdin
-//   when no file is given; the folder defaults to the built game's)
+//   when no file is given)
+//
+// Without --dir the run uses the built game's pictures and sounds and a
+// copy of its score.ini in a scratch folder, so a game over in a replay
+// never touches the records; --dir runs in the folder given, score.ini
+// and all.
 //
 // Script lines:
 //   key NAME [N]      release a key N times: left right up down enter
@@ -17,10 +22,13 @@
 //   # ...             a comment
 // At the end the record is printed; if the game ended, "ended=STATUS".
 #include <SDL.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "game/dump.h"
@@ -28,8 +36,6 @@
 #include "game/keycodes.h"
 #include "platform/sdl_platform.h"
 #include "png_write.h"
-#include "present/graphics_sdl.h"
-#include "present/sound_sdl.h"
 
 namespace {
 
@@ -47,6 +53,31 @@ int Usage(const std::string& why) {
               << "\nusage: replay [--seed N] [--dir PROGRAM_FOLDER] [SCRIPT]\n";
     return 2;
 }
+
+// A scratch program folder: the built game's pic/ and sound/ linked in,
+// and a copy of its score.ini. Removed again when the run is over.
+class ScratchFolder {
+  public:
+    explicit ScratchFolder(const std::filesystem::path& game) {
+        namespace fs = std::filesystem;
+        std::string tmpl = (fs::temp_directory_path() / "sevenwell-replay-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a scratch folder");
+        dir_ = tmpl;
+        for (const char* sub : {"pic", "sound"}) {
+            if (fs::exists(game / sub))
+                fs::create_directory_symlink(fs::absolute(game / sub), dir_ / sub);
+        }
+        if (fs::exists(game / "score.ini")) fs::copy_file(game / "score.ini", dir_ / "score.ini");
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);  // links are removed, not followed
+    }
+    std::string Path() const { return dir_.string() + "/"; }
+
+  private:
+    std::filesystem::path dir_;
+};
 
 }  // namespace
 
@@ -67,10 +98,18 @@ int main(int argc, char** argv) {
             return Usage("unknown argument " + a);
         }
     }
+    std::optional<ScratchFolder> scratch;
     if (!options.appPath) {
         char* base = SDL_GetBasePath();
-        options.appPath = std::string(base ? base : "./") + "../game/";
+        const std::string game = std::string(base ? base : "./") + "../game/";
         SDL_free(base);
+        try {
+            scratch.emplace(game);
+        } catch (const std::exception& e) {
+            std::cerr << "replay: " << e.what() << "\n";
+            return 1;
+        }
+        options.appPath = scratch->Path();
     }
 
     std::ifstream file;
@@ -90,10 +129,8 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         sw::SdlPlatform platform(options);
-        sw::SdlGraphics graphics(platform);
-        sw::SdlSound sound(platform);
-        platform.Attach(&graphics, &sound);
-        sw::Form1 form(graphics, sound, platform);
+        sw::SdlGraphics& graphics = platform.Graphics();
+        sw::Form1 form(graphics, platform.Sound(), platform);
         int lineNo = 0;
         try {
             form.Form_Load();

@@ -3,15 +3,30 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
-#include "game/keycodes.h"
-#include "platform/keymap.h"
+#include "platform/message_box.h"
 
 namespace sw {
 
 uint32_t ClockSeed() {
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     return static_cast<uint32_t>(now ^ (now >> 32));
+}
+
+std::optional<std::string> NoDisplay() {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) return std::nullopt;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return std::string(SDL_GetError());
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0 &&
+        SDL_GetNumVideoDisplays() > 0) {
+        return std::nullopt;
+    }
+    std::string why = std::string("SDL found only its ") + (driver ? driver : "no") +
+                      " video driver, which shows nothing";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return why;
 }
 
 SdlPlatform::SdlPlatform(PlatformOptions options)
@@ -36,10 +51,9 @@ void SdlPlatform::Randomize() {
 void SdlPlatform::MsgBox(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    if (!options_.throwOnEnd) {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Seven Well", text.c_str(),
-                                 gfx_ ? gfx_->Window() : nullptr);
-    }
+    if (options_.throwOnEnd) return;
+    ShowMessageBox(SDL_MESSAGEBOX_WARNING, "Seven Well: " + appPath_ + "score.ini", text,
+                   graphics_.Window());
 }
 
 void SdlPlatform::End(int status) {
@@ -54,59 +68,92 @@ void SdlPlatform::ShowCursor(bool show) {
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void SdlPlatform::OpenSoundDevice() {
-    if (!snd_) throw RunTimeError("no sound layer attached");
-    snd_->Open();
-}
-
 void SdlPlatform::ReportRunTimeError(const std::string& message) {
     const std::string text = "Seven Well stopped with a run-time error:\n" + message;
-    MsgBox(text);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    if (!options_.throwOnEnd) {
+        ShowMessageBox(SDL_MESSAGEBOX_ERROR, "Seven Well", text, graphics_.Window());
+    }
     End(2);
     std::abort();  // not reached
 }
 
-void SdlPlatform::HandleEvent(Form1& form, const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_QUIT:
+void SdlPlatform::Hold(bool hold) {
+    // Away: no ticks, no clock seconds, no sound. Back: the timers go on
+    // with what was left of their periods, so the game takes up the same
+    // tick and the same second, with no burst of ticks to catch up.
+    const uint64_t now = SDL_GetTicks64();
+    if (hold) {
+        timer1_.Pause(now);
+        timer2_.Pause(now);
+    } else {
+        timer1_.Resume(now);
+        timer2_.Resume(now);
+    }
+    if (sound_.IsOpen()) {
+        if (hold) {
+            Mix_Pause(-1);
+            Mix_PauseMusic();
+        } else {
+            Mix_Resume(-1);
+            Mix_ResumeMusic();
+        }
+    }
+}
+
+void SdlPlatform::SetWindowIcon() {
+    // The icon is a nicety: without it the game still plays, so a missing
+    // or damaged icon file is reported and passed over.
+    SDL_Window* window = graphics_.Window();
+    if (!window) return;
+    const std::string path = appPath_ + "icon.bmp";
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    SDL_Surface* icon = file ? SDL_LoadBMP_RW(file, 1) : nullptr;
+    if (!icon) {
+        std::fprintf(stderr, "Seven Well: no window icon: cannot read %s: %s\n", path.c_str(),
+                     SDL_GetError());
+        return;
+    }
+    ::SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
+
+void SdlPlatform::Handle(Form1& form, const SDL_Event& event) {
+    const WindowAction action = events_.Translate(event);
+    switch (action.kind) {
+        case WindowAction::kKeyDown:
+            form.Form_KeyDown(action.code, 0);
+            break;
+        case WindowAction::kKeyUp:
+            form.Form_KeyUp(action.code, 0);
+            break;
+        case WindowAction::kToggleFullscreen:
+            graphics_.ToggleFullscreen();
+            break;
+        case WindowAction::kClose:
             form.CloseWindow();
             break;
-        case SDL_WINDOWEVENT:
-            if (gfx_ && (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                         event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)) {
-                gfx_->Repaint();
-            }
+        case WindowAction::kRepaint:
+            if (graphics_.HasWindow()) graphics_.Repaint();
             break;
-        case SDL_KEYDOWN:
-            if (event.key.repeat) break;
-            if (IsFullscreenToggle(event.key)) {
-                // Alt+Enter belongs to the window: switch at once, and keep
-                // the release of that Enter from the game, whichever key is
-                // let go first.
-                if (gfx_) gfx_->ToggleFullscreen();
-                swallowEnterUp_ = true;
-            } else if (int16_t code = VirtualKey(event.key.keysym.sym)) {
-                form.Form_KeyDown(code, 0);
-            }
+        case WindowAction::kHold:
+        case WindowAction::kResume:
+            Hold(action.kind == WindowAction::kHold);
             break;
-        case SDL_KEYUP:
-            if (int16_t code = VirtualKey(event.key.keysym.sym)) {
-                if (code == kKeyEnter && swallowEnterUp_) {
-                    swallowEnterUp_ = false;
-                } else {
-                    form.Form_KeyUp(code, 0);
-                }
-            }
-            break;
-        default:
+        case WindowAction::kNothing:
             break;
     }
 }
 
 void SdlPlatform::Run(Form1& form) {
     try {
+        // Gamepads are welcome but not needed: without the subsystem the
+        // keyboard still plays.
+        SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
         timer2_.Start(SDL_GetTicks64(), 1000);
         form.Form_Load();
+        SetWindowIcon();
         if (timer1Interval_ > 0)
             timer1_.Start(SDL_GetTicks64(), static_cast<uint32_t>(timer1Interval_));
         for (;;) {
@@ -115,8 +162,8 @@ void SdlPlatform::Run(Form1& form) {
             const uint64_t wait = timer1_.Wait(now, timer2_.Wait(now, 1000));
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
-                HandleEvent(form, event);
-                while (SDL_PollEvent(&event)) HandleEvent(form, event);
+                Handle(form, event);
+                while (SDL_PollEvent(&event)) Handle(form, event);
             }
             now = SDL_GetTicks64();
             if (timer1_.Fire(now)) form.Timer1_Timer();

@@ -1,5 +1,7 @@
-// The platform on SDL2: the event loop with the two timers, key mapping,
-// message box, program folder, the random generator and the error report.
+// The platform on SDL2: the event loop with the two timers, the hold while
+// the window is away, message boxes, the program folder, the random
+// generator and the error report. It owns the picture and sound layers and
+// hands them to the game window.
 #pragma once
 
 #include <SDL.h>
@@ -10,6 +12,7 @@
 #include "game/form1.h"
 #include "game/interfaces.h"
 #include "game/random.h"
+#include "platform/events.h"
 #include "platform/timers.h"
 #include "present/graphics_sdl.h"
 #include "present/sound_sdl.h"
@@ -25,20 +28,22 @@ struct PlatformOptions {
 class SdlPlatform : public IPlatform {
   public:
     explicit SdlPlatform(PlatformOptions options = {});
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-    void Attach(SdlGraphics* graphics, SdlSound* sound) {
-        gfx_ = graphics;
-        snd_ = sound;
-    }
+    SdlGraphics& Graphics() { return graphics_; }
+    SdlSound& Sound() { return sound_; }
 
     void Randomize() override;
     double Rnd() override { return rng_.Next(); }
     std::string AppPath() override { return appPath_; }
+    // The game's one box: the refusal of its score file, so the caption
+    // names that file in full.
     void MsgBox(const std::string& text) override;
     [[noreturn]] void End(int status) override;
     void SetTimer1Interval(int16_t ms) override { timer1Interval_ = ms; }
     void ShowCursor(bool show) override;
-    void OpenSoundDevice() override;
+    void OpenSoundDevice() override { sound_.Open(); }
 
     // Loads the window and runs its events until the program ends. Never
     // returns in the real game: every way out ends the program.
@@ -48,19 +53,28 @@ class SdlPlatform : public IPlatform {
     [[noreturn]] void ReportRunTimeError(const std::string& message);
 
   private:
-    void HandleEvent(Form1& form, const SDL_Event& event);
+    void Handle(Form1& form, const SDL_Event& event);
+    void Hold(bool hold);
+    void SetWindowIcon();
 
     PlatformOptions options_;
     std::string appPath_;
     Random rng_;
-    SdlGraphics* gfx_ = nullptr;
-    SdlSound* snd_ = nullptr;
     int16_t timer1Interval_ = 0;
-    bool swallowEnterUp_ = false;
     PeriodicTimer timer1_, timer2_;
+    EventTranslator events_;
+    // Built last: they keep a reference to this platform.
+    SdlGraphics graphics_{*this};
+    SdlSound sound_{*this};
 };
 
 // Seed from the clock, as the game always did at start-up.
 uint32_t ClockSeed();
+
+// Why the game has no screen to show itself on, or nothing when it has one.
+// Without a display SDL would fall back to a driver that draws nowhere and
+// the game would play unseen; a driver named in SDL_VIDEODRIVER (the tools
+// and tests ask for the dummy one) is taken as asked.
+std::optional<std::string> NoDisplay();
 
 }  // namespace sw
