@@ -38,7 +38,8 @@ run_tests() {
     local file=$1 t
     local -a bins
     case $file in
-        src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/platform/*) bins=(sdl_tests) ;;
+        src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/present/scaler.cpp | src/platform/*)
+            bins=(sdl_tests) ;;
         src/records/*) bins=(core_tests fault_tests) ;;
         *) bins=(core_tests) ;;
     esac
