@@ -35,10 +35,7 @@ class FakeGraphics : public sw::IGraphics {
         draws.push_back({i, mx, my, sx, sy, h, w});
         if (i == 0 && slots[0] == "etc.bmp") sheetCuts.push_back(draws.back());
     }
-    void BackLoad(const std::string& p) override {
-        calls.push_back("BackLoad " + p);
-        backdrop = p;
-    }
+    void BackLoad(const std::string& p) override { calls.push_back("BackLoad " + p); }
     void BackDraw() override { ++backDraws; }
     void SurfFlip() override { ++flips; }
     [[noreturn]] void EndIt() override {
@@ -55,7 +52,6 @@ class FakeGraphics : public sw::IGraphics {
     std::vector<Draw> draws;
     std::vector<Draw> sheetCuts;  // every cut from the sprite sheet, kept over Clear()
     std::string slots[20];
-    std::string backdrop;
     int backDraws = 0, flips = 0;
 };
 
