@@ -11,30 +11,7 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 game=$build/game
 replay=$build/tools/replay
-work=$(mktemp -d)
-display=":$((200 + RANDOM % 600))"
-pids=()
-
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-Xvfb "$display" -screen 0 1280x960x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-HOME=$work openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
+source "$(dirname "$0")/xserver.sh" 1280x960
 
 # A private copy of the game: its own binary (the program folder is the
 # binary's) with its own score.ini, sharing the built pictures and sounds.

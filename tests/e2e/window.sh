@@ -9,29 +9,8 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 game=$build/game
 shim=$build/bench/libframe_shim.so
-work=$(mktemp -d)
-display=":$((200 + RANDOM % 600))"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/xserver.sh" 1920x1080
 [ -f "$shim" ] || fail "no $shim: build the frame_shim target"
-
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-HOME=$work openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
 
 dir=$work/game
 mkdir -p "$dir"
