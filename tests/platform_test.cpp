@@ -169,15 +169,15 @@ TEST(Events, GamepadGivesTheEightCodesOnRelease) {
             EXPECT_EQ(got[0], Up(b.code)) << "button " << b.button;
         }
     }
-    // The left stick: pushed, held past its threshold at several depths
-    // (easing off half way lets nothing go), back to the middle: one release. Across to the other
-    // side at once: the first side let go. A nudge below the threshold: nothing.
+    // The left stick: pushed, eased back to between the two thresholds and
+    // pushed again, back to the middle: one release. Across to the other side at once:
+    // the first side let go. A nudge below the threshold: nothing.
     const struct {
         int axis;
         std::vector<Sint16> values;
         std::vector<WindowAction> want;
     } sticks[] = {
-        {SDL_CONTROLLER_AXIS_LEFTX, {-20000, -26000, -12000, -32768, 0}, {Up(sw::kKeyLeft)}},
+        {SDL_CONTROLLER_AXIS_LEFTX, {-20000, -32768, -12000, -20000, 0}, {Up(sw::kKeyLeft)}},
         {SDL_CONTROLLER_AXIS_LEFTX, {30000, -30000, 0}, {Up(sw::kKeyRight), Up(sw::kKeyLeft)}},
         {SDL_CONTROLLER_AXIS_LEFTY,
          {-17000, 0, 32767, 9000, 2000},

@@ -38,6 +38,17 @@ int Under(int x, int n, int box) {
     return static_cast<int>(std::floor((x + 0.5) * n / box));
 }
 
+// The first window pixel of a box that shows picture pixel p or beyond.
+int First(int p, int n, int box) {
+    int x = 0;
+    while (x < box && Under(x, n, box) < p) ++x;
+    return x;
+}
+
+std::vector<int> Corners(const sw::Box& b) {
+    return {b.x, b.y, b.w, b.h};
+}
+
 struct Target {
     sw::Scaler scaler;
     std::vector<uint32_t> pixels;
@@ -71,9 +82,7 @@ TEST(Scaler, EveryWindowPixelShowsThePicturePixelUnderItsCentre) {
     for (const Window& w : kWindows) {
         Target t(w);
         const sw::Box b = t.scaler.Picture();
-        ASSERT_EQ(std::vector<int>({b.x, b.y, b.w, b.h}),
-                  std::vector<int>({w.expect.x, w.expect.y, w.expect.w, w.expect.h}))
-            << w.w << "x" << w.h;
+        ASSERT_EQ(Corners(b), Corners(w.expect)) << w.w << "x" << w.h;
         for (const auto* frame : {&cols, &rows}) {
             t.Copy(*frame, nullptr);
             ASSERT_EQ(t.rects.size(), 1u);
@@ -81,12 +90,9 @@ TEST(Scaler, EveryWindowPixelShowsThePicturePixelUnderItsCentre) {
             for (int y = 0; y < w.h; ++y) {
                 for (int x = 0; x < w.w; ++x) {
                     const bool in = x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h;
-                    uint32_t want = 0xFF000000u;  // black bar
-                    if (in) {
-                        const int sx = Under(x - b.x, kW, b.w), sy = Under(y - b.y, kH, b.h);
-                        want |= frame == &cols ? sx + 1 : sy + 1;
-                    }
-                    wrong += t.At(x, y) != want;
+                    const int sx = Under(x - b.x, kW, b.w), sy = Under(y - b.y, kH, b.h);
+                    const uint32_t want = !in ? 0 : frame == &cols ? sx + 1 : sy + 1;
+                    wrong += t.At(x, y) != (0xFF000000u | want);  // black bars around
                 }
             }
             EXPECT_EQ(wrong, 0) << w.w << "x" << w.h << (frame == &cols ? " columns" : " rows");
@@ -102,40 +108,22 @@ TEST(Scaler, ChangedFrameSendsExactlyItsChangedBands) {
     auto after = before;
     const int changed[][2] = {{0, 7}, {639, 8}, {300, 479}, {100, 243}, {130, 245}};
     for (const auto& c : changed) after[c[1] * kW + c[0]] ^= 0x5555;
+    const int bands[][3] = {{0, 0, 0}, {1, 639, 639}, {30, 100, 130}, {59, 300, 300}};
     for (const Window& w : {kWindows[0], kWindows[1], kWindows[2], kWindows[3]}) {
-        Target full(w);
+        Target full(w), t(w);
         full.Copy(after, nullptr);
-        Target t(w);
         t.Copy(after, &before);  // onto the sentinel: shows what was written
         const sw::Box b = t.scaler.Picture();
         ASSERT_EQ(t.rects.size(), 4u) << w.w;
-        const sw::Box& r0 = t.rects[0];
-        const sw::Box& r1 = t.rects[1];
-        const sw::Box& r30 = t.rects[2];
-        // Band 0 sends only the window columns of picture column 0, band 1
-        // only those of column 639, and they meet without overlap.
-        auto firstCol = [&](int sx) {
-            int x = 0;
-            while (Under(x, kW, b.w) < sx) ++x;
-            return b.x + x;
-        };
-        auto firstRow = [&](int sy) {
-            int y = 0;
-            while (Under(y, kH, b.h) < sy) ++y;
-            return b.y + y;
-        };
-        EXPECT_EQ(r0.x, b.x);
-        EXPECT_EQ(r0.w, firstCol(1) - b.x);
-        EXPECT_EQ(r1.x, firstCol(639));
-        EXPECT_EQ(r1.x + r1.w, b.x + b.w);
-        EXPECT_EQ(r0.y, b.y);
-        EXPECT_EQ(r1.y, firstRow(8));
-        EXPECT_EQ(r0.y + r0.h, r1.y);
-        EXPECT_EQ(r1.y + r1.h, firstRow(16));
-        EXPECT_EQ(r30.x, firstCol(100));
-        EXPECT_EQ(r30.x + r30.w, firstCol(131));
-        EXPECT_EQ(r30.y, firstRow(240));
-        EXPECT_EQ(t.rects[3].y + t.rects[3].h, b.y + b.h);
+        for (int i = 0; i < 4; ++i) {
+            // The window pixels of the band's rows and changed columns.
+            const auto [band, lo, hi] = bands[i];
+            const int x = First(lo, kW, b.w), y = First(band * 8, kH, b.h);
+            EXPECT_EQ(Corners(t.rects[i]),
+                      std::vector<int>({b.x + x, b.y + y, First(hi + 1, kW, b.w) - x,
+                                        First(band * 8 + 8, kH, b.h) - y}))
+                << w.w << "x" << w.h << " band " << band;
+        }
         // Inside the rectangles the full picture; outside, nothing written.
         int wrong = 0;
         for (int y = 0; y < w.h; ++y) {
