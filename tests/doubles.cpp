@@ -40,45 +40,41 @@ void Game::Load() {
     form.Form_Load();
 }
 
-std::vector<std::string> Well(const std::string& rows) {
+std::string Well(const std::string& rows) {
     const bool top = !rows.empty() && rows[0] == '^';
-    std::vector<std::string> given;
+    std::vector<std::string> all;
     std::stringstream in(rows.substr(top ? 1 : 0));
-    for (std::string row; std::getline(in, row, '/');) given.push_back(row);
-    std::vector<std::string> all(sw::kRows - given.size(), ".......");
-    all.insert(top ? all.begin() : all.end(), given.begin(), given.end());
-    return all;
+    for (std::string row; std::getline(in, row, '/');) all.push_back(row);
+    all.insert(top ? all.end() : all.begin(), sw::kRows - all.size(), ".......");
+    std::string joined;
+    for (const auto& row : all) joined += (joined.empty() ? "" : "/") + row;
+    return joined;
 }
 
 void SetWell(sw::Form1& f, const std::string& rows) {
-    const std::vector<std::string> all = Well(rows);
-    for (int y = 0; y < sw::kRows; ++y) {
+    const std::string all = Well(rows);
+    for (int y = 0; y < sw::kRows; ++y)
         for (int x = 0; x < sw::kCols; ++x) {
-            const char c = all.at(y).at(x);
+            const char c = all.at(y * 8 + x);
             f.StrBlock(x, y) = c == '.' ? "" : std::string(1, c);
             f.StrDelFlg(x, y) = "";
         }
-    }
 }
 
-std::vector<std::string> WellRows(const sw::Grid& g) {
-    std::vector<std::string> rows;
+static std::string Rows(const sw::Grid& g, bool marks) {
+    std::string rows;
     for (int y = 0; y < sw::kRows; ++y) {
-        std::string row;
-        for (int x = 0; x < sw::kCols; ++x) row += g(x, y).empty() ? '.' : g(x, y)[0];
-        rows.push_back(row);
+        rows += y ? "/" : "";
+        for (int x = 0; x < sw::kCols; ++x)
+            rows += marks ? (g(x, y) == "1" ? 'x' : '.') : g(x, y).empty() ? '.' : g(x, y)[0];
     }
     return rows;
 }
-
-std::vector<std::string> MarkRows(const sw::Grid& g) {
-    std::vector<std::string> rows;
-    for (int y = 0; y < sw::kRows; ++y) {
-        std::string row;
-        for (int x = 0; x < sw::kCols; ++x) row += g(x, y) == "1" ? 'x' : '.';
-        rows.push_back(row);
-    }
-    return rows;
+std::string WellRows(const sw::Grid& g) {
+    return Rows(g, false);
+}
+std::string MarkRows(const sw::Grid& g) {
+    return Rows(g, true);
 }
 
 void Set(sw::GameState& s, const std::string& assignments) {
@@ -88,6 +84,11 @@ void Set(sw::GameState& s, const std::string& assignments) {
         if (eq == std::string::npos || !sw::SetField(s, a.substr(0, eq), a.substr(eq + 1)))
             throw std::invalid_argument("cannot set " + a);
     }
+}
+
+void Set(sw::GameState& s, const std::string& names, const std::string& values) {
+    std::istringstream n(names), v(values);
+    for (std::string name, value; n >> name && v >> value;) Set(s, name + "=" + value);
 }
 
 std::string Pick(const sw::GameState& s, const std::string& names) {

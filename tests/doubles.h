@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ class FakeGraphics : public sw::IGraphics {
     void PicDraw(int16_t i, double mx, double my, double sx, double sy, double h,
                  double w) override {
         draws.push_back({i, mx, my, sx, sy, h, w});
-        if (i == 0 && slots[0] == "etc.bmp") sheetCuts.push_back(draws.back());
+        if (i == 0 && slots[0] == "etc.bmp") sheetCuts.insert({mx, my, w, h});
     }
     void BackLoad(const std::string& p) override { calls.push_back("BackLoad " + p); }
     void BackDraw() override { ++backDraws; }
@@ -50,7 +51,7 @@ class FakeGraphics : public sw::IGraphics {
 
     std::vector<std::string> calls;
     std::vector<Draw> draws;
-    std::vector<Draw> sheetCuts;  // every cut from the sprite sheet, kept over Clear()
+    std::set<std::vector<double>> sheetCuts;  // x y w h of every sheet cut, kept over Clear()
     std::string slots[20];
     int backDraws = 0, flips = 0;
 };
@@ -123,15 +124,18 @@ struct Game {
 
 // The well in a small text form: rows separated by '/', '.' empty, '1' to
 // '7' a block. The rows given are the bottom ones; a leading '^' puts them
-// at the top instead. Marks read back with 'x' for a marked cell.
-std::vector<std::string> Well(const std::string& rows);
+// at the top instead. Well() gives all thirteen rows; marks read back with
+// 'x' for a marked cell.
+std::string Well(const std::string& rows);
 void SetWell(sw::Form1& f, const std::string& rows);
-std::vector<std::string> WellRows(const sw::Grid& g);
-std::vector<std::string> MarkRows(const sw::Grid& g);
+std::string WellRows(const sw::Grid& g);
+std::string MarkRows(const sw::Grid& g);
 
-// The record's numbers by name: Set(f, "LngLevel=5 FlgPair=0") and
-// Pick(f, "IntScene LngLevel") gives "97 5". Calls(c) joins calls with '|'.
+// The record's numbers by name: Set(f, "LngLevel=5 FlgPair=0"), or names
+// and values apart: Set(f, "LngLevel FlgPair", "5 0"). Pick(f, "IntScene
+// LngLevel") gives "97 5". Calls(c) joins calls with '|'.
 void Set(sw::GameState& s, const std::string& assignments);
+void Set(sw::GameState& s, const std::string& names, const std::string& values);
 std::string Pick(const sw::GameState& s, const std::string& names);
 std::string Calls(const std::vector<std::string>& calls);
 

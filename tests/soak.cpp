@@ -8,72 +8,46 @@
 
 namespace swtest {
 
-namespace {
-
-bool Digit(const std::string& c) {
-    return c.size() == 1 && c[0] >= '1' && c[0] <= '7';
-}
-
-}  // namespace
-
 std::string Unsound(const sw::GameState& s) {
     std::ostringstream why;
     const int16_t sc = s.IntScene;
-    const bool play = sc >= 0 && sc <= 4;
-    if (!(play || (sc >= 96 && sc <= 99))) why << "scene " << sc << "; ";
-    bool marks = false;
-    for (int y = 0; y < sw::kRows; ++y) {
-        for (int x = 0; x < sw::kCols; ++x) {
-            const std::string& b = s.StrBlock(x, y);
-            const std::string& m = s.StrDelFlg(x, y);
-            if (!(b.empty() || Digit(b)))
+    if (!((sc >= 0 && sc <= 4) || (sc >= 96 && sc <= 99))) why << "scene " << sc << "; ";
+    for (int x = 0; x < sw::kCols; ++x) {
+        bool above = false;  // a block seen higher up this column
+        for (int y = 0; y < sw::kRows; ++y) {
+            const std::string &b = s.StrBlock(x, y), &m = s.StrDelFlg(x, y);
+            if (!b.empty() && (b.size() != 1 || b[0] < '1' || b[0] > '7'))
                 why << "cell (" << x << "," << y << ") holds '" << b << "'; ";
-            if (!(m.empty() || m == "1"))
-                why << "mark (" << x << "," << y << ") holds '" << m << "'; ";
-            if (m == "1" && b.empty()) why << "mark on an empty cell (" << x << "," << y << "); ";
-            marks = marks || m == "1";
+            // Marks lie on blocks, and only from a search to its deletion.
+            if (!m.empty() && (m != "1" || b.empty() || (sc != 2 && sc != 3)))
+                why << "mark (" << x << "," << y << ") '" << m << "'; ";
+            if (b.empty() && above && sc <= 1) why << "column " << x << " not packed; ";
+            above = above || !b.empty();
         }
     }
-    // Marks live only from a successful search to its deletion step.
-    if (marks && sc != 2 && sc != 3) why << "marks outside the blink; ";
-    if (sc == 0 || sc == 1) {
-        for (int x = 0; x < sw::kCols; ++x) {
-            bool seenBlock = false;
-            for (int y = 0; y < sw::kRows; ++y) {
-                if (!s.StrBlock(x, y).empty())
-                    seenBlock = true;
-                else if (seenBlock)
-                    why << "column " << x << " not packed; ";
-            }
-        }
-    }
-    if (s.LngLevel < 1 || s.LngLevel > 10) why << "level " << s.LngLevel << "; ";
     if (sc == 0 && s.FlgPair == -1) {
         // The pair under control lies inside the well on empty cells.
         for (int i = 0; i < 2; ++i) {
-            const int px = s.IntPairX(i), py = s.IntPairY(i);
-            if (px < 0 || px > 192 || px % 32 != 0 || py < 0 || py > 384) {
-                why << "pair block " << i << " at (" << px << "," << py << "); ";
-                continue;
-            }
-            const int c = px / 32, r = py / 32;
-            if (!s.StrBlock(c, r).empty() ||
+            const int px = s.IntPairX(i), py = s.IntPairY(i), c = px / 32, r = py / 32;
+            if (px < 0 || px > 192 || px % 32 != 0 || py < 0 || py > 384 ||
+                !s.StrBlock(c, r).empty() ||
                 (py % 32 != 0 && r < 12 && !s.StrBlock(c, r + 1).empty()))
-                why << "pair block " << i << " overlaps a block; ";
+                why << "pair block " << i << " at (" << px << "," << py << "); ";
         }
-        if (s.IntPairX(1) != s.IntPairX(0) + 32) why << "pair blocks apart; ";
-        if (s.IntPairY(0) != s.IntPairY(1)) why << "pair blocks on different rows while falling; ";
+        if (s.IntPairX(1) != s.IntPairX(0) + 32 || s.IntPairY(0) != s.IntPairY(1))
+            why << "pair blocks apart; ";
     }
-    if (s.IntPairNo(0) < 1 || s.IntPairNo(0) > 7 || s.IntPairNo(1) < 1 || s.IntPairNo(1) > 7)
-        why << "pair digits; ";
-    if (s.IntFallCnt < 0 || s.IntFallCnt > 300) why << "IntFallCnt " << s.IntFallCnt << "; ";
-    if (sc == 0 && s.IntFallCnt > 32) why << "fall count " << s.IntFallCnt << "; ";
-    if (s.IntAniCnt < 0 || s.IntAniCnt > 21) why << "IntAniCnt " << s.IntAniCnt << "; ";
-    if (s.IntChainTime < 0 || s.IntChainTime > 2000)
-        why << "IntChainTime " << s.IntChainTime << "; ";
-    if (s.IntVeskTime < 0 || s.IntVeskTime > 50) why << "IntVeskTime " << s.IntVeskTime << "; ";
-    if (s.IntVeskNo < 0 || s.IntVeskNo > 4) why << "IntVeskNo " << s.IntVeskNo << "; ";
-    if (s.LngScore < 0 || s.LngChain < 0) why << "negative score or chain; ";
+    const struct {
+        const char* name;
+        int32_t value, lo, hi;
+    } ranges[] = {
+        {"LngLevel", s.LngLevel, 1, 10},        {"IntPairNo(0)", s.IntPairNo(0), 1, 7},
+        {"IntPairNo(1)", s.IntPairNo(1), 1, 7}, {"IntFallCnt", s.IntFallCnt, 0, sc == 0 ? 32 : 300},
+        {"IntAniCnt", s.IntAniCnt, 0, 21},      {"IntChainTime", s.IntChainTime, 0, 2000},
+        {"IntVeskTime", s.IntVeskTime, 0, 50},  {"IntVeskNo", s.IntVeskNo, 0, 4},
+        {"LngScore", s.LngScore, 0, INT32_MAX}, {"LngChain", s.LngChain, 0, INT32_MAX}};
+    for (const auto& r : ranges)
+        if (r.value < r.lo || r.value > r.hi) why << r.name << " " << r.value << "; ";
     return why.str();
 }
 
@@ -103,10 +77,7 @@ SoakResult Soak(uint32_t seed, long ticks) {
         if (lastScene == 4 && g.form.IntScene == 98) ++r.games;
         if (lastScene == 1 && g.form.IntScene == 2) ++r.chains;
         lastScene = g.form.IntScene;
-        // Keep the recorded calls from growing without end.
-        if (g.gfx.draws.size() > 4096) g.gfx.Clear();
-        if (g.snd.calls.size() > 4096) g.snd.calls.clear();
-        if (g.gfx.calls.size() > 4096) g.gfx.calls.clear();
+        if (t % 1024 == 0) g.gfx.Clear(), g.snd.calls.clear();  // keep the records small
         const std::string fault = Unsound(g.form);
         if (!fault.empty()) {
             r.fault = "tick " + std::to_string(t) + ": " + fault + "\n" + sw::DumpRecord(g.form);

@@ -10,8 +10,10 @@ int main(int argc, char** argv) {
     const swtest::SoakResult r = swtest::Soak(seed, ticks);
     std::printf("soak: %ld ticks, %ld games, %ld removal steps, seed %u\n", r.ticks, r.games,
                 r.chains, seed);
-    if (!r.fault.empty()) {
-        std::printf("FAULT at %s\n", r.fault.c_str());
+    if (!r.fault.empty() || r.games == 0 || r.chains == 0) {
+        // A player that never ends a game or removes a block proves little.
+        std::printf("FAULT at %s\n",
+                    r.fault.empty() ? "no game ended or no block removed" : r.fault.c_str());
         return 1;
     }
     std::printf("1 passed, 0 failed\n");
