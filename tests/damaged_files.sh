@@ -38,13 +38,16 @@ for f in $files; do
     dir=$work/g
     rm -rf "$dir"
     mkdir -p "$dir/pic" "$dir/sound"
-    cp "$game"/pic/* "$dir/pic/"
-    cp "$game"/sound/* "$dir/sound/"
+    # Hard links for the sound files, which are large: the damaged one is
+    # removed first and made anew, so the built one stays whole.
+    cp -l "$game"/pic/* "$dir/pic/"
+    cp -l "$game"/sound/* "$dir/sound/"
     printf '000000000\r\n000000000\r\n' >"$dir/score.ini"
+    rm "$dir/$f"
     case $damage in
-      missing) rm "$dir/$f" ;;
+      missing) ;;
       empty) : >"$dir/$f" ;;
-      half) head -c $(($(stat -c %s "$dir/$f") / 2)) "$game/$f" >"$dir/$f" ;;
+      half) head -c $(($(stat -c %s "$game/$f") / 2)) "$game/$f" >"$dir/$f" ;;
       wrong) # the other kind of file under this name
         if [[ $f == *.bmp ]]; then cp "$game/sound/select.wav" "$dir/$f"; else cp "$game/pic/white.bmp" "$dir/$f"; fi ;;
     esac
