@@ -25,7 +25,7 @@ test:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF -DSW_WERROR=ON
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=15
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')

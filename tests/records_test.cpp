@@ -23,53 +23,47 @@ TEST(CheckCharacter, AddAndCheck) {
     for (const auto& c : check) EXPECT_EQ(sw::FncCodeCheck(c.line), c.verdict) << c.line;
 }
 
-enum Outcome { kTaken, kRefused, kError };
-
 TEST(ScoreRead, ReadsBothLinesBeforeTheVerdict) {
-    const struct {
-        const char* file;  // nullptr: no file at all
-        Outcome outcome;
-        int32_t hi, chain;  // -5: left as it was
-    } cases[] = {
-        {"000004560\r\n000000070\r\n", kTaken, 456, 7},
-        {"000004560\n000000070", kTaken, 456, 7},
-        {"000004560\r000000070\r", kTaken, 456, 7},
-        {"000004560,000000070\r\n", kTaken, 456, 7},
-        {"000004560\r\n000000070\r\nhello\r\n", kTaken, 456, 7},
-        {"0000045605\r\n000000070\r\n", kTaken, 456, 7},
+    const std::pair<const char*, const char*> cases[] = {
+        // The file (nullptr: none at all), and what the read did with the
+        // best score and chain, -5 where left as they were.
+        {"000004560\r\n000000070\r\n", "taken 456 7"},
+        {"000004560\n000000070", "taken 456 7"},
+        {"000004560\r000000070\r", "taken 456 7"},
+        {"000004560,000000070\r\n", "taken 456 7"},
+        {"000004560\r\n000000070\r\nhello\r\n", "taken 456 7"},
+        {"0000045605\r\n000000070\r\n", "taken 456 7"},
         // Blanks around a field's digits are passed over, as they always were.
-        {" \t000004560\r\n  000000070 \t\r\n", kTaken, 456, 7},
+        {" \t000004560\r\n  000000070 \t\r\n", "taken 456 7"},
         // A good line is taken even when the other one refuses the file.
-        {"000004560\r\n000000071\r\n", kRefused, 456, -5},
-        {"000004561\r\n000000070\r\n", kRefused, -5, 7},
-        {"0000A4560\r\n000000070\r\n", kRefused, -5, 7},
-        {"00000,4560\r\n000000070\r\n", kRefused, -5, -5},
-        {"0000 04560\r\n000000070\r\n", kRefused, -5, 7},
-        {"", kError, -5, -5},
-        {"000004560\r\n", kError, -5, -5},
-        {nullptr, kError, -5, -5},
+        {"000004560\r\n000000071\r\n", "refused 456 -5"},
+        {"000004561\r\n000000070\r\n", "refused -5 7"},
+        {"0000A4560\r\n000000070\r\n", "refused -5 7"},
+        {"00000,4560\r\n000000070\r\n", "refused -5 -5"},
+        {"0000 04560\r\n000000070\r\n", "refused -5 7"},
+        // Missing or short: start-up stops with a message naming the file
+        // (what the messages say is up to the fault tests).
+        {"", "error -5 -5"},
+        {"000004560\r\n", "error -5 -5"},
+        {nullptr, "error -5 -5"},
     };
-    for (const auto& c : cases) {
-        const std::string name = c.file ? c.file : "(no file)";
+    for (const auto& [file, want] : cases) {
         Game g;
-        if (c.file) g.plat.WriteScore(c.file);
+        if (file) g.plat.WriteScore(file);
         g.form.LngHiScore = g.form.LngMaxChain = -5;
-        if (c.outcome == kError) {
-            // Missing or short: start-up stops with a message naming the file
-            // (what the messages say is up to the fault tests).
-            EXPECT_THROW(g.form.SubScoreRead(), sw::RunTimeError) << name;
-            EXPECT_TRUE(g.plat.messages.empty()) << name;
-        } else if (c.outcome == kRefused) {
-            EXPECT_THROW(g.form.SubScoreRead(), sw::ProgramEnded) << name;
-            EXPECT_EQ(g.plat.messages, std::vector<std::string>{"score.iniのファイルが不正です。"});
-            EXPECT_EQ(g.plat.ended, std::vector<int>{1});
-        } else {
-            EXPECT_NO_THROW(g.form.SubScoreRead()) << name;
-            EXPECT_TRUE(g.plat.messages.empty()) << name;
+        std::string what = "taken";
+        try {
+            g.form.SubScoreRead();
+        } catch (const sw::ProgramEnded& e) {
+            what = e.status == 1 ? "refused" : "ended";
+        } catch (const sw::RunTimeError&) {
+            what = "error";
         }
-        EXPECT_EQ(g.form.LngHiScore, c.hi) << name;
-        EXPECT_EQ(g.form.LngMaxChain, c.chain) << name;
-        EXPECT_EQ(g.plat.ReadScore(), c.file ? c.file : "") << "reading never changes the file";
+        EXPECT_EQ(Pick(g.form, "LngHiScore LngMaxChain").insert(0, what + " "), want) << file;
+        EXPECT_EQ(Calls(g.plat.messages),
+                  what == "refused" ? "score.iniのファイルが不正です。" : "")
+            << file;
+        EXPECT_EQ(g.plat.ReadScore(), file ? file : "") << "reading never changes the file";
     }
 }
 
