@@ -6,6 +6,9 @@
 #   tools/mutate.sh [build-dir] [file-pattern]      (make mutate)
 # A file pattern (a grep -E expression) limits the run to the mutants of the
 # files it matches, for a quick look while working on them.
+# With MUTATE_MAP=FILE every test binary runs whole for each mutant and FILE
+# gets a line "file:line<TAB>the tests that failed": a test that is never
+# the only one to notice a mutant is a candidate for merging or deleting.
 # The source tree is always restored, also when interrupted; a run killed
 # outright is repaired at the start of the next one.
 set -uo pipefail
@@ -43,12 +46,21 @@ run_tests() {
         src/records/*) bins=(core_tests fault_tests) ;;
         *) bins=(core_tests) ;;
     esac
+    local failed=0 out=$build/run.txt
     for t in "${bins[@]}"; do
         # A mutant that crashes the tests is as dead as one that fails them.
-        (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
-            "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
+        if [ -z "${MUTATE_MAP:-}" ]; then
+            (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+                "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
+        else
+            (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+                "$build/tests/$t" --gtest_brief=1 >"$out" 2>&1) 2>/dev/null || failed=1
+            fails=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' ')
+            [ "$failed" = 1 ] && [ -z "$fails" ] && fails="($t crashed)"
+            map_fails+="$fails"
+        fi
     done
-    return 0
+    return $failed
 }
 
 build_all || { echo "mutate: the unmutated tree does not build (see $build/build.log)"; exit 1; }
@@ -94,6 +106,7 @@ while IFS= read -r entry; do
         echo "equivalent $where: $from => $to ($why)"
     else
         total=$((total + 1))
+        map_fails=""
         if run_tests "$file" 2>/dev/null; then
             survivors+=("$where: $from => $to")
             echo "SURVIVED $where: $from => $to"
@@ -101,6 +114,7 @@ while IFS= read -r entry; do
             killed=$((killed + 1))
         fi
     fi
+    [ -n "${MUTATE_MAP:-}" ] && [ -z "$why" ] && printf '%s\t%s\n' "$where" "$map_fails" >>"$MUTATE_MAP"
     restore
 done <"$list"
 build_all
