@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/timers.h"
 
-using sw::WindowAction;
+using namespace sw;
 
 namespace {
 
@@ -76,7 +76,10 @@ TEST(Timer, FiresOnTimeALateTimerFiresOnceAndAPauseKeepsThePhase) {
 }
 
 TEST(Events, KeysActOnReleaseOnceWithAltEnterKeptFromTheGame) {
-    const WindowAction toggle{WindowAction::kToggleFullscreen}, enter = Up(sw::kKeyEnter);
+    using A = WindowAction;
+    const A toggle{A::kToggleFullscreen}, enter = Up(kKeyEnter), left{A::kKeyDown, kKeyLeft},
+                                          close{A::kClose}, repaint{A::kRepaint}, hold{A::kHold},
+                                          resume{A::kResume}, no = kNone;
     struct {
         const char* what;
         std::vector<SDL_Event> events;
@@ -86,39 +89,26 @@ TEST(Events, KeysActOnReleaseOnceWithAltEnterKeptFromTheGame) {
          {Key(SDL_KEYDOWN, SDLK_LEFT), Key(SDL_KEYDOWN, SDLK_LEFT, 0, 1), Key(SDL_KEYUP, SDLK_LEFT),
           Key(SDL_KEYUP, SDLK_r, KMOD_LSHIFT | KMOD_RCTRL),
           Key(SDL_KEYUP, SDLK_BACKSPACE, KMOD_ALT)},
-         {{WindowAction::kKeyDown, sw::kKeyLeft},
-          kNone,
-          Up(sw::kKeyLeft),
-          Up(sw::kKeyR),
-          Up(sw::kKeyBack)}},
+         {left, no, Up(kKeyLeft), Up(kKeyR), Up(kKeyBack)}},
         {"both Enters, and keys the game has not",
          {Key(SDL_KEYUP, SDLK_KP_ENTER), Key(SDL_KEYUP, SDLK_RETURN), Key(SDL_KEYUP, SDLK_a),
           Key(SDL_KEYDOWN, SDLK_SPACE)},
-         {enter, enter, kNone, kNone}},
+         {enter, enter, no, no}},
         {"Alt+Enter, Alt let go first",
          {Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT), Key(SDL_KEYUP, SDLK_LALT),
           Key(SDL_KEYUP, SDLK_RETURN), Key(SDL_KEYUP, SDLK_RETURN)},
-         {toggle, kNone, kNone, enter}},
+         {toggle, no, no, enter}},
         {"Alt+keypad Enter, Enter let go first",
          {Key(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT), Key(SDL_KEYUP, SDLK_KP_ENTER, KMOD_RALT),
           Key(SDL_KEYUP, SDLK_RALT), Key(SDL_KEYUP, SDLK_KP_ENTER)},
-         {toggle, kNone, kNone, enter}},
+         {toggle, no, no, enter}},
         {"the window's own events; away and back: held while either minimised or unfocused",
          {SDL_Event{SDL_QUIT}, Window(SDL_WINDOWEVENT_EXPOSED),
           Window(SDL_WINDOWEVENT_SIZE_CHANGED), Window(SDL_WINDOWEVENT_MOVED),
           Window(SDL_WINDOWEVENT_FOCUS_LOST), Window(SDL_WINDOWEVENT_MINIMIZED),
           Key(SDL_KEYUP, SDLK_DOWN), Window(SDL_WINDOWEVENT_FOCUS_GAINED),
           Window(SDL_WINDOWEVENT_RESTORED), Key(SDL_KEYUP, SDLK_DOWN)},
-         {{WindowAction::kClose},
-          {WindowAction::kRepaint},
-          {WindowAction::kRepaint},
-          kNone,
-          {WindowAction::kHold},
-          kNone,
-          kNone,
-          kNone,
-          {WindowAction::kResume},
-          Up(sw::kKeyDown)}},
+         {close, repaint, repaint, no, hold, no, no, no, resume, Up(kKeyDown)}},
     };
     for (const auto& c : cases) {
         sw::EventTranslator t;
@@ -149,22 +139,9 @@ TEST(Events, GamepadGivesTheEightCodesOnRelease) {
     ASSERT_NE(js, nullptr);
     // The code of each button from A to the pad's right (0 for none): A,
     // B, X, Y, Back, Guide, Start, the sticks and shoulders, then the pad.
-    const int16_t codes[SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1] = {sw::kKeyEnter,
-                                                                 sw::kKeyBack,
-                                                                 0,
-                                                                 sw::kKeyR,
-                                                                 sw::kKeyEscape,
-                                                                 0,
-                                                                 0,
-                                                                 0,
-                                                                 0,
-                                                                 0,
-                                                                 0,
-                                                                 sw::kKeyUp,
-                                                                 sw::kKeyDown,
-                                                                 sw::kKeyLeft,
-                                                                 sw::kKeyRight};
-    for (int b = 0; b < SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1; ++b) {
+    const int16_t codes[] = {kKeyEnter, kKeyBack, 0, kKeyR,  kKeyEscape, 0,        0,        0,
+                             0,         0,        0, kKeyUp, kKeyDown,   kKeyLeft, kKeyRight};
+    for (int b = 0; b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT; ++b) {
         SDL_JoystickSetVirtualButton(js, b, SDL_PRESSED);
         EXPECT_TRUE(Pump(t).empty()) << "press of button " << b;
         SDL_JoystickSetVirtualButton(js, b, SDL_RELEASED);
@@ -180,11 +157,9 @@ TEST(Events, GamepadGivesTheEightCodesOnRelease) {
         std::vector<Sint16> values;
         std::vector<WindowAction> want;
     } sticks[] = {
-        {SDL_CONTROLLER_AXIS_LEFTX, {-20000, -32768, -12000, -20000, 0}, {Up(sw::kKeyLeft)}},
-        {SDL_CONTROLLER_AXIS_LEFTX, {30000, -30000, 0}, {Up(sw::kKeyRight), Up(sw::kKeyLeft)}},
-        {SDL_CONTROLLER_AXIS_LEFTY,
-         {-17000, 0, 32767, 9000, 2000},
-         {Up(sw::kKeyUp), Up(sw::kKeyDown)}},
+        {SDL_CONTROLLER_AXIS_LEFTX, {-20000, -32768, -12000, -20000, 0}, {Up(kKeyLeft)}},
+        {SDL_CONTROLLER_AXIS_LEFTX, {30000, -30000, 0}, {Up(kKeyRight), Up(kKeyLeft)}},
+        {SDL_CONTROLLER_AXIS_LEFTY, {-17000, 0, 32767, 9000, 2000}, {Up(kKeyUp), Up(kKeyDown)}},
         {SDL_CONTROLLER_AXIS_LEFTY, {12000, 15000, 0}, {}},
         {SDL_CONTROLLER_AXIS_RIGHTX, {32767, 0}, {}},
     };
