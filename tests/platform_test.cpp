@@ -20,19 +20,11 @@ WindowAction Up(int16_t code) {
 }
 
 SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
-    SDL_Event e{};
-    e.type = type;
-    e.key.keysym.sym = sym;
-    e.key.keysym.mod = mod;
-    e.key.repeat = repeat;
-    return e;
+    return {.key = {type, 0, 0, 0, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, sym, mod, 0}}};
 }
 
 SDL_Event Window(Uint8 what) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = what;
-    return e;
+    return {.window = {SDL_WINDOWEVENT, 0, 0, what, 0, 0, 0, 0, 0}};
 }
 
 // Every event SDL has queued, through the translation.
@@ -172,10 +164,8 @@ TEST(Events, GamepadGivesTheEightCodesOnRelease) {
         EXPECT_EQ(got, s.want) << "axis " << s.axis << " from " << s.values[0];
     }
     // A release the pad repeats, of a button seen going down before.
-    SDL_Event up{};
-    up.type = SDL_CONTROLLERBUTTONUP;
-    up.cbutton.which = SDL_JoystickInstanceID(js);
-    up.cbutton.button = SDL_CONTROLLER_BUTTON_A;
+    const SDL_Event up{.cbutton = {SDL_CONTROLLERBUTTONUP, 0, SDL_JoystickInstanceID(js),
+                                   SDL_CONTROLLER_BUTTON_A, 0, 0, 0}};
     EXPECT_EQ(t.Translate(up), kNone);
 
     SDL_JoystickClose(js);

@@ -41,14 +41,6 @@ void WriteBmp(const fs::path& path, const std::vector<std::string>& rows) {
     SDL_FreeSurface(s);
 }
 
-// A stereo WAV whose left channel counts frames, so the mixer's effect
-// hook can tell where in the sound a voice is.
-void WriteRampWav(const fs::path& path, int frames) {
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < frames; ++i) pcm.insert(pcm.end(), {static_cast<int16_t>(i / 2), 0});
-    ASSERT_TRUE(sw::WriteWav16(path.string(), pcm, 2, 44100));
-}
-
 Uint16 Pixel(SDL_Surface* s, int x, int y) {
     return *reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 2);
 }
@@ -77,8 +69,14 @@ struct Layers {
         WriteBmp(pic / "sheet.bmp", {"KBRG", "BKGR"});
         gfx.BackLoad("white.bmp");
         gfx.BackDraw();
-        WriteRampWav(sound / "long.wav", 60000);  // 1.36 s
-        WriteRampWav(sound / "short.wav", 6000);  // 0.14 s
+        // Stereo, the left channel counting frames, so the mixer's effect
+        // hook can tell where in the sound a voice is: 1.36 s and 0.14 s.
+        for (const int frames : {60000, 6000}) {
+            std::vector<int16_t> pcm;
+            for (int i = 0; i < frames; ++i) pcm.insert(pcm.end(), {int16_t(i / 2), 0});
+            const fs::path file = sound / (frames > 9999 ? "long.wav" : "short.wav");
+            EXPECT_TRUE(sw::WriteWav16(file.string(), pcm, 2, 44100));
+        }
         snd.Open();
         snd.SubWaveLoad(3, "long.wav");
         snd.SubWaveLoad(4, "short.wav");
