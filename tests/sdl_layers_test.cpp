@@ -106,7 +106,6 @@ TEST(Graphics, ColourKeyFollowsTheLatestLoadAndOnlyRectanglesWhollyInsideAreDraw
         s.gfx.BackDraw();
         s.gfx.PicDraw(0, 0, 0, 10, 20, 2, 4);
         EXPECT_EQ(Pixel(s.Back(), 10, 20), k.black) << k.touka;
-        EXPECT_EQ(Pixel(s.Back(), 11, 21), k.black) << k.touka;
         EXPECT_EQ(Pixel(s.Back(), 11, 20), k.blue) << k.touka;
         EXPECT_EQ(Pixel(s.Back(), 13, 20), kGreen);
         EXPECT_EQ(Pixel(s.Back(), 14, 20), kWhite) << "nothing past the rectangle";
@@ -131,28 +130,6 @@ TEST(Graphics, ColourKeyFollowsTheLatestLoadAndOnlyRectanglesWhollyInsideAreDraw
     EXPECT_EQ(Pixel(s.Back(), 4, 0), kRed);
 }
 
-TEST(Graphics, BackdropFillsTheScreenIsReadAgainWhenRewrittenAndFlipExchangesTheBuffers) {
-    Layers s;  // frame 1: white
-    s.gfx.SurfFlip();
-    // Written twice within one second, the same size: the second is shown.
-    const auto second = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
-                                                                 std::chrono::hours(1));
-    for (int ms : {100, 700}) {
-        WriteBmp(s.pic / "quad.bmp", {ms == 100 ? "GR" : "RG", "BW"});
-        fs::last_write_time(s.pic / "quad.bmp", second + std::chrono::milliseconds(ms));
-        s.gfx.BackLoad("quad.bmp");
-    }
-    s.gfx.BackDraw();  // frame 2: stretched quarters
-    const Uint16 quarters[] = {kRed, kGreen, kKeyBlue, kWhite};
-    for (int q = 0; q < 4; ++q) {
-        EXPECT_EQ(Pixel(s.Back(), q % 2 * 639, q / 2 * 479), quarters[q]) << q;
-        EXPECT_NEAR(640 * 480 - Others(s.Back(), quarters[q]), 320 * 240, 320 * 240 / 50) << q;
-    }
-    s.gfx.SurfFlip();
-    EXPECT_EQ(Pixel(s.gfx.SurfPrimary, 0, 0), kRed) << "the new frame is on screen";
-    EXPECT_EQ(Others(s.Back(), kWhite), 0) << "the back buffer holds the frame before";
-}
-
 // The colour of a pixel of the window, as the window surface holds it.
 Uint32 WindowPixel(sw::SdlGraphics& g, int x, int y) {
     SDL_Surface* ws = SDL_GetWindowSurface(g.Window());
@@ -166,10 +143,27 @@ std::vector<int> Corners(const sw::Box& b) {
     return {b.x, b.y, b.w, b.h};
 }
 
-TEST(Graphics, WindowOpensFullscreenWhiteAndTogglesToAWholeMultiple) {
+TEST(Graphics, WindowOpensFullscreenWhiteFlipsAFilledBackdropAndTogglesToAWholeMultiple) {
     Layers s;
     s.gfx.init();
     EXPECT_EQ(Others(s.gfx.SurfPrimary, kWhite), 0);
+    // Written twice within one second, the same size: the second is shown.
+    const auto second = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                                 std::chrono::hours(1));
+    for (int ms : {100, 700}) {
+        WriteBmp(s.pic / "quad.bmp", {ms == 100 ? "GR" : "RG", "BW"});
+        fs::last_write_time(s.pic / "quad.bmp", second + std::chrono::milliseconds(ms));
+        s.gfx.BackLoad("quad.bmp");
+    }
+    s.gfx.BackDraw();  // the next frame: stretched quarters
+    const Uint16 quarters[] = {kRed, kGreen, kKeyBlue, kWhite};
+    for (int q = 0; q < 4; ++q) {
+        EXPECT_EQ(Pixel(s.Back(), q % 2 * 639, q / 2 * 479), quarters[q]) << q;
+        EXPECT_NEAR(640 * 480 - Others(s.Back(), quarters[q]), 320 * 240, 320 * 240 / 50) << q;
+    }
+    s.gfx.SurfFlip();
+    EXPECT_EQ(Pixel(s.gfx.SurfPrimary, 0, 0), kRed) << "the new frame is on screen";
+    EXPECT_EQ(Others(s.Back(), kWhite), 0) << "the back buffer holds the frame before";
     EXPECT_TRUE(s.gfx.Fullscreen());
     EXPECT_STREQ(SDL_GetWindowTitle(s.gfx.Window()), "Seven Well");
     EXPECT_EQ(s.gfx.FlipPeriod().count(), 0) << "no display to wait for";
@@ -186,7 +180,7 @@ TEST(Graphics, WindowOpensFullscreenWhiteAndTogglesToAWholeMultiple) {
     EXPECT_FALSE(s.gfx.Fullscreen());
     EXPECT_TRUE(SDL_GetWindowFlags(s.gfx.Window()) & SDL_WINDOW_RESIZABLE);
     EXPECT_TRUE(w % 640 + h % 480 == 0 && minW == 640 && minH == 480) << w << "x" << h;
-    // Resized to 1400 x 1000: 2x, letterboxed.
+    // Resized to 1400 x 1000: 2x, letterboxed (the white quarter bottom right).
     SDL_SetWindowSize(s.gfx.Window(), 1400, 1000);
     s.gfx.Repaint();
     EXPECT_EQ(Corners(s.gfx.PictureInWindow()), std::vector<int>({60, 20, 1280, 960}));
@@ -223,12 +217,10 @@ TEST(Sound, PlayLetsASoundingSlotGoOnStopRewindsLoadSilencesOnlyLOOPLoops) {
     s.snd.SubWavePlay(3, "NON_LOOP");
     EXPECT_GT(PositionAfter(100), before) << "no restart";
     s.snd.SubWaveStop(3);
-    EXPECT_FALSE(s.snd.Sounding(3));
     s.snd.SubWaveStop(3);  // stopping an idle slot is harmless
     s.snd.SubWavePlay(3, "NON_LOOP");
     const int pos = PositionAfter(60);
-    EXPECT_GE(pos, 0);
-    EXPECT_LT(pos, 12000) << "starts from the beginning again";
+    EXPECT_TRUE(pos >= 0 && pos < 12000) << pos << ": stopped, it starts from the beginning again";
     s.snd.SubWaveLoad(3, "short.wav");
     EXPECT_FALSE(s.snd.Sounding(3)) << "the new sound waits for its play";
     // The short sound ends before the wait is over, and plays again, unless
