@@ -278,8 +278,8 @@ TEST(Layers, BadFilesAndSlotsAreRefusedNamingTheFileAndKeepWhatWasLoaded) {
 }
 
 int main(int argc, char** argv) {
-    // Set here as well: ctest's list of two variables reaches the tests
-    // as the first alone.
+    // Set here, not only by ctest: gtest_discover_tests splits the
+    // ENVIRONMENT list, so the discovered tests get the video driver alone.
     SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) {
