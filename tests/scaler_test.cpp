@@ -1,6 +1,8 @@
 // The table scaler of the window-surface path, on plain memory: where the
-// picture lands, that every window pixel shows the picture pixel under its
-// centre, and that a changed frame sends exactly its changed bands.
+// picture lands in windows at 1x, 2x and 3x, letterboxed, fractional and
+// below 1x; that a full copy shows in every window pixel the picture pixel
+// under its centre, black bars around; and that a changed frame then sends
+// exactly its changed bands and writes nothing else.
 #include "present/scaler.h"
 
 #include <gtest/gtest.h>
@@ -12,26 +14,7 @@
 namespace {
 
 constexpr int kW = 640, kH = 480;
-
-struct Window {
-    int w, h;
-    bool whole;
-    sw::Box expect;
-};
-
-// 1x, 2x and 3x, letterboxed or not; fractional fits; a window below 1x.
-const Window kWindows[] = {
-    {640, 480, false, {0, 0, 640, 480}},       {1400, 1000, false, {60, 20, 1280, 960}},
-    {2000, 1500, false, {40, 30, 1920, 1440}}, {1366, 768, false, {171, 0, 1024, 768}},
-    {1600, 900, false, {200, 0, 1200, 900}},   {1280, 720, false, {160, 0, 960, 720}},
-    {1366, 768, true, {363, 144, 640, 480}},   {600, 480, true, {0, 15, 600, 450}},
-};
-
-std::vector<uint32_t> Lut() {
-    std::vector<uint32_t> lut(65536);
-    for (uint32_t v = 0; v < lut.size(); ++v) lut[v] = 0xFF000000u | v;
-    return lut;
-}
+constexpr uint32_t kUnwritten = 0x12345678u;
 
 // The picture pixel under the centre of window pixel x of a box n wide.
 int Under(int x, int n, int box) {
@@ -45,97 +28,67 @@ int First(int p, int n, int box) {
     return x;
 }
 
-std::vector<int> Corners(const sw::Box& b) {
-    return {b.x, b.y, b.w, b.h};
-}
-
-struct Target {
-    sw::Scaler scaler;
-    std::vector<uint32_t> pixels;
-    std::vector<sw::Box> rects;
-    explicit Target(const Window& w) : pixels(static_cast<size_t>(w.w) * w.h, 0x12345678u) {
-        scaler.Plan(w.w, w.h, w.whole);
-    }
-    void Copy(const std::vector<uint16_t>& frame, const std::vector<uint16_t>* shown) {
-        static const std::vector<uint32_t> lut = Lut();
-        scaler.Copy(frame.data(), shown ? shown->data() : nullptr, lut.data(), pixels.data(),
-                    scaler.WindowW() * 4, 4, rects);
-    }
-    uint32_t At(int x, int y) const {
-        return pixels[static_cast<size_t>(y) * scaler.WindowW() + x];
-    }
-};
-
-std::vector<uint16_t> Frame(uint16_t (*value)(int x, int y)) {
-    std::vector<uint16_t> f(kW * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) f[y * kW + x] = value(x, y);
-    return f;
-}
-
 }  // namespace
 
-TEST(Scaler, EveryWindowPixelShowsThePicturePixelUnderItsCentre) {
-    // Two frames: one names each pixel's column, the other its row.
-    const auto cols = Frame([](int x, int) { return static_cast<uint16_t>(x + 1); });
-    const auto rows = Frame([](int, int y) { return static_cast<uint16_t>(y + 1); });
-    for (const Window& w : kWindows) {
-        Target t(w);
-        const sw::Box b = t.scaler.Picture();
-        ASSERT_EQ(Corners(b), Corners(w.expect)) << w.w << "x" << w.h;
-        for (const auto* frame : {&cols, &rows}) {
-            t.Copy(*frame, nullptr);
-            ASSERT_EQ(t.rects.size(), 1u);
+TEST(Scaler, FullCopyShowsThePixelUnderEachCentreAndAnUpdateOnlyItsChangedBands) {
+    const struct {
+        int w, h;
+        bool whole;
+        std::vector<int> box;
+    } windows[] = {
+        {640, 480, false, {0, 0, 640, 480}},       {1400, 1000, false, {60, 20, 1280, 960}},
+        {2000, 1500, false, {40, 30, 1920, 1440}}, {1366, 768, false, {171, 0, 1024, 768}},
+        {1600, 900, false, {200, 0, 1200, 900}},   {1280, 720, false, {160, 0, 960, 720}},
+        {1366, 768, true, {363, 144, 640, 480}},   {600, 480, true, {0, 15, 600, 450}},
+    };
+    std::vector<uint32_t> lut(65536);  // the value itself, made opaque
+    for (uint32_t v = 0; v < lut.size(); ++v) lut[v] = 0xFF000000u | v;
+    // Neighbouring pixels differ; the changes sit at the edges of bands and
+    // of the picture: the last row of band 0 at the left edge, the first row
+    // of band 1 at the right edge, the bottom row, and a run inside band 30.
+    std::vector<uint16_t> before(kW * kH);
+    for (int i = 0; i < kW * kH; ++i) before[i] = static_cast<uint16_t>(i % kW * 7 + i / kW * 131);
+    auto after = before;
+    const int changed[][2] = {{0, 7}, {639, 8}, {300, 479}, {100, 243}, {130, 245}};
+    for (const auto [x, y] : changed) after[y * kW + x] ^= 0x5555;
+    const int bands[][3] = {{0, 0, 0}, {1, 639, 639}, {30, 100, 130}, {59, 300, 300}};
+    for (const auto& w : windows) {
+        sw::Scaler s;
+        s.Plan(w.w, w.h, w.whole);
+        const sw::Box b = s.Picture();
+        ASSERT_EQ(std::vector<int>({b.x, b.y, b.w, b.h}), w.box) << w.w << "x" << w.h;
+        // The full copy writes the whole window; the update one rectangle a
+        // changed band: its rows, from its first to its last changed column.
+        std::vector<std::vector<int>> want[2] = {{{0, 0, w.w, w.h}}, {}};
+        for (const auto [band, lo, hi] : bands) {
+            const int x = First(lo, kW, b.w), y = First(band * 8, kH, b.h);
+            want[1].push_back(
+                {b.x + x, b.y + y, First(hi + 1, kW, b.w) - x, First(band * 8 + 8, kH, b.h) - y});
+        }
+        std::vector<uint32_t> px(static_cast<size_t>(w.w) * w.h);
+        std::vector<sw::Box> rects;
+        for (int update = 0; update < 2; ++update) {
+            const auto& frame = update ? after : before;
+            std::fill(px.begin(), px.end(), kUnwritten);
+            s.Copy(frame.data(), update ? before.data() : nullptr, lut.data(), px.data(), w.w * 4,
+                   4, rects);
+            std::vector<std::vector<int>> got;
+            for (const sw::Box& r : rects) got.push_back({r.x, r.y, r.w, r.h});
+            EXPECT_EQ(got, want[update]) << w.w << "x" << w.h;
             int wrong = 0;
             for (int y = 0; y < w.h; ++y) {
                 for (int x = 0; x < w.w; ++x) {
-                    const bool in = x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h;
-                    const int sx = Under(x - b.x, kW, b.w), sy = Under(y - b.y, kH, b.h);
-                    const uint32_t want = !in ? 0 : frame == &cols ? sx + 1 : sy + 1;
-                    wrong += t.At(x, y) != (0xFF000000u | want);  // black bars around
+                    bool sent = false, in = x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h;
+                    for (const auto& r : want[update])
+                        sent |= x >= r[0] && x < r[0] + r[2] && y >= r[1] && y < r[1] + r[3];
+                    const int at = Under(y - b.y, kH, b.h) * kW + Under(x - b.x, kW, b.w);
+                    wrong += px[static_cast<size_t>(y) * w.w + x] !=
+                             (!sent ? kUnwritten : 0xFF000000u | (in ? frame[at] : 0));
                 }
             }
-            EXPECT_EQ(wrong, 0) << w.w << "x" << w.h << (frame == &cols ? " columns" : " rows");
+            EXPECT_EQ(wrong, 0) << w.w << "x" << w.h << (update ? " update" : " full copy");
         }
-    }
-}
-
-TEST(Scaler, ChangedFrameSendsExactlyItsChangedBands) {
-    const auto before = Frame([](int x, int y) { return static_cast<uint16_t>(x * 7 + y * 131); });
-    // Changes at the edges of bands and of the picture: the last row of
-    // band 0 at the left edge, the first row of band 1 at the right edge,
-    // the bottom row, and a run in the middle of band 30.
-    auto after = before;
-    const int changed[][2] = {{0, 7}, {639, 8}, {300, 479}, {100, 243}, {130, 245}};
-    for (const auto& c : changed) after[c[1] * kW + c[0]] ^= 0x5555;
-    const int bands[][3] = {{0, 0, 0}, {1, 639, 639}, {30, 100, 130}, {59, 300, 300}};
-    for (const Window& w : {kWindows[0], kWindows[1], kWindows[2], kWindows[3]}) {
-        Target full(w), t(w);
-        full.Copy(after, nullptr);
-        t.Copy(after, &before);  // onto the sentinel: shows what was written
-        const sw::Box b = t.scaler.Picture();
-        ASSERT_EQ(t.rects.size(), 4u) << w.w;
-        for (int i = 0; i < 4; ++i) {
-            // The window pixels of the band's rows and changed columns.
-            const auto [band, lo, hi] = bands[i];
-            const int x = First(lo, kW, b.w), y = First(band * 8, kH, b.h);
-            EXPECT_EQ(Corners(t.rects[i]),
-                      std::vector<int>({b.x + x, b.y + y, First(hi + 1, kW, b.w) - x,
-                                        First(band * 8 + 8, kH, b.h) - y}))
-                << w.w << "x" << w.h << " band " << band;
-        }
-        // Inside the rectangles the full picture; outside, nothing written.
-        int wrong = 0;
-        for (int y = 0; y < w.h; ++y) {
-            for (int x = 0; x < w.w; ++x) {
-                bool in = false;
-                for (const sw::Box& r : t.rects)
-                    in |= x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-                wrong += t.At(x, y) != (in ? full.At(x, y) : 0x12345678u);
-            }
-        }
-        EXPECT_EQ(wrong, 0) << w.w << "x" << w.h;
-        t.Copy(after, &after);
-        EXPECT_TRUE(t.rects.empty()) << "an unchanged frame sends nothing";
+        s.Copy(after.data(), after.data(), lut.data(), px.data(), w.w * 4, 4, rects);
+        EXPECT_TRUE(rects.empty()) << "an unchanged frame sends nothing";
     }
 }
