@@ -78,32 +78,6 @@ TEST(PlayScreen, LevelClockScoreAndChainWithTheirTimers) {
     EXPECT_EQ(banner, "BB-");
 }
 
-// Only the whole redraw draws the frame, then the well, and the pair.
-TEST(PlayScreen, TheFrameTheWellAndThePairOnlyWithTheMainFlag) {
-    for (int16_t flag : {-1, 0, 1}) {
-        Game g;
-        SetWell(g.form, "^1....../......./..3....");
-        g.form.StrBlock(6, 12) = "7";
-        Set(g.form, "IntPairNo(0) IntPairNo(1) IntPairX(0) IntPairX(1) IntPairY(0) IntPairY(1)",
-            "3 7 96 128 40 40");
-        flag == -1 ? g.form.SubBlockDraw() : g.form.SubAniSub(flag);
-        const bool all = flag == -1;
-        EXPECT_EQ(
-            Drew(g.gfx, {0, 64, 0, 304, 72, 32, 32}) && Drew(g.gfx, {0, 192, 0, 336, 72, 32, 32}),
-            all)
-            << flag;
-        EXPECT_EQ(Drew(g.gfx, {0, 0, 0, 208, 32, 32, 32}) &&
-                      Drew(g.gfx, {0, 64, 0, 272, 96, 32, 32}) &&
-                      Drew(g.gfx, {0, 192, 0, 400, 416, 32, 32}),
-                  all)
-            << flag;
-        EXPECT_EQ(g.gfx.draws[0] == (Draw{2, 0, 0, 0, 0, 480, 640}) && g.gfx.backDraws == 1 &&
-                      g.gfx.flips == 1,
-                  all)
-            << flag;
-    }
-}
-
 TEST(OptionsScreen, ShowsTheChosenValuesAndTheRecords) {
     Game g;
     g.Load();
