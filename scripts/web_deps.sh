@@ -10,7 +10,11 @@ out=$(realpath -m "${1:-build-web}")
 mode=${2:-build}
 
 pkgs=(emscripten dpkg-dev cmake make)
-if [ "$mode" = test ]; then pkgs+=(chromium npm); fi
+if [ "$mode" = test ]; then
+  pkgs+=(chromium)
+  # Debian's npm, unless the installed Node.js brings its own.
+  command -v npm >/dev/null || pkgs+=(npm)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -48,7 +52,8 @@ fetch() {
   local pkg=$1 dir
   dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
   if [ -z "$dir" ]; then
-    (cd "$srcdir" && apt-get source -qq "$pkg" >/dev/null)
+    # Lists older than the deb-src entry are read again once.
+    (cd "$srcdir" && { apt-get source -qq "$pkg" || { $sudo apt-get update -qq && apt-get source -qq "$pkg"; }; } >/dev/null)
     dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
   fi
   echo "$dir"

@@ -28,9 +28,10 @@ EM_JS(void, PageEnded, (int status), {
 // Writes what the folder holds to IndexedDB in one transaction, so a
 // later visit sees the old file or the new one, never a mix.
 EM_JS(void, PageStore, (), {
-    FS.syncfs(false, function(err) {
-        if (Module.swStored) Module.swStored(err ? String(err) : "");
-    });
+    FS.syncfs(
+        false, function(err) {
+            if (Module.swStored) Module.swStored(err ? String(err) : "");
+        });
 });
 
 // What identifies one version of the stored file: a write replaces it by

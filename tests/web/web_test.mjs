@@ -113,6 +113,8 @@ async function check(name, fn) {
   } catch (e) {
     ++failed;
     console.log(`FAIL ${name}: ${e.message}`);
+    // SW_WEB_SHOTS=DIR keeps a screenshot of each failure.
+    if (process.env.SW_WEB_SHOTS) await page.screenshot({ path: `${process.env.SW_WEB_SHOTS}/fail${failed}.png` });
   }
 }
 function expect(ok, why) {
@@ -187,8 +189,7 @@ try {
   });
 
   await check('a game played to game over writes score.ini, and a reload reads it back', async () => {
-    await page.keyboard.press('Backspace');
-    await page.keyboard.press('ArrowUp');
+    await page.keyboard.press('Backspace');  // to the title, on its first item
     await page.keyboard.press('Enter');
     const before = await stored();
     const end = Date.now() + 90000;
