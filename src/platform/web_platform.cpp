@@ -17,22 +17,16 @@ namespace {
 // page keeps in the browser's storage (IndexedDB).
 constexpr const char* kStored = "/persist/score.ini";
 
-// The page learns of the game's messages and its end through these calls
-// on its Module object (see web/index.html).
-EM_JS(void, PageMessage, (const char* text), {
-    if (Module.swMessage) Module.swMessage(UTF8ToString(text));
-});
-EM_JS(void, PageEnded, (int status), {
-    if (Module.swEnded) Module.swEnded(status);
-});
-// Writes what the folder holds to IndexedDB in one transaction, so a
-// later visit sees the old file or the new one, never a mix.
-EM_JS(void, PageStore, (), {
-    FS.syncfs(
-        false, function(err) {
-            if (Module.swStored) Module.swStored(err ? String(err) : "");
-        });
-});
+}  // namespace
+
+// The page's side, in web/library.js.
+extern "C" {
+void sw_page_message(const char* text);
+void sw_page_ended(int status);
+void sw_page_store();
+}
+
+namespace {
 
 // What identifies one version of the stored file: a write replaces it by
 // renaming a new file over it, which brings a new node.
@@ -47,7 +41,7 @@ std::string Stamp() {
 
 void SdlPlatform::MsgBox(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
-    PageMessage(text.c_str());
+    sw_page_message(text.c_str());
 }
 
 void SdlPlatform::End(int status) {
@@ -55,7 +49,7 @@ void SdlPlatform::End(int status) {
     std::fflush(stderr);
     emscripten_cancel_main_loop();
     if (sound_.IsOpen()) Mix_HaltChannel(-1);
-    PageEnded(status);
+    sw_page_ended(status);
     // Unwinds the program's stack back to the browser for good.
     emscripten_force_exit(status);
     std::abort();  // not reached
@@ -64,7 +58,7 @@ void SdlPlatform::End(int status) {
 void SdlPlatform::ReportRunTimeError(const std::string& message) {
     const std::string text = "Seven Well stopped with a run-time error:\n" + message;
     std::fprintf(stderr, "%s\n", text.c_str());
-    PageMessage(text.c_str());
+    sw_page_message(text.c_str());
     End(2);
 }
 
@@ -72,7 +66,7 @@ void SdlPlatform::PersistScore() {
     std::string now = Stamp();
     if (now == scoreStamp_) return;
     scoreStamp_ = std::move(now);
-    PageStore();
+    sw_page_store();
 }
 
 void SdlPlatform::Frame(void* self) {
