@@ -398,6 +398,11 @@ bool SdlGraphics::PresentToWindowSurface(bool full) {
     scaler_.Copy(static_cast<const Uint16*>(SurfPrimary->pixels), full ? nullptr : shown_.data(),
                  lut_.data(), ws->pixels, ws->pitch, bytes, boxes_);
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+#ifdef __EMSCRIPTEN__
+    // The browser's canvas takes the whole picture on every update: a
+    // frame with nothing changed sends nothing at all.
+    if (!full && boxes_.empty()) return false;
+#endif
     dirty_.clear();
     for (const Box& b : boxes_) dirty_.push_back({b.x, b.y, b.w, b.h});
     const int rc = full ? SDL_UpdateWindowSurface(window_.get())
