@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN  ?= build-asan
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall
+.PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall web web-test
 
 game:
 	@scripts/deps.sh run
@@ -29,6 +29,7 @@ test:
 	  [ $$built = 0 ] && [ "$$(cat $(BUILD)/e2e.rc)" = 0 ]
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10
+	$(MAKE) --no-print-directory web-test
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
@@ -85,5 +86,29 @@ contact: game
 	cmake --build $(BUILD) --target contact_sheet
 	@echo "contact sheet: $(BUILD)/contact_sheet.png"
 
+# The browser build: the site in $(WEB)/site (the page, game.js, game.wasm
+# and game.data). scripts/web_deps.sh installs emscripten and builds SDL2
+# and SDL2_mixer for the browser once; pic/ and sound/ are the desktop
+# build's. Serve it with: python3 -m http.server -d $(WEB)/site
+WEB ?= build-web
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+web:
+	@scripts/deps.sh run
+	@scripts/web_deps.sh $(WEB)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target assets
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB)/game -DCMAKE_BUILD_TYPE=Release \
+	  -DSW_WEB_SYSROOT=$(abspath $(WEB))/sysroot -DSW_WEB_ASSETS=$(abspath $(BUILD))/game \
+	  -DSW_WEB_SITE=$(abspath $(WEB))/site >/dev/null
+	$(WEB_ENV) cmake --build $(WEB)/game -j $(JOBS)
+	@echo "site: $(WEB)/site (serve it: python3 -m http.server -d $(WEB)/site)"
+
+# The site played in headless Chromium against the replay tool's frames.
+web-test: web
+	@scripts/web_deps.sh $(WEB) test
+	cmake --build $(BUILD) -j $(JOBS) --target replay
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	node tests/web/web_test.mjs $(WEB)/site $(BUILD)/tools/replay $(BUILD)/game
+
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZ)
+	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB)

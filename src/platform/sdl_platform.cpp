@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifndef __EMSCRIPTEN__
 #include "platform/message_box.h"
+#endif
 
 namespace sw {
 
@@ -48,6 +50,8 @@ void SdlPlatform::Randomize() {
     rng_.Seed(options_.seed.value_or(ClockSeed()));
 }
 
+#ifndef __EMSCRIPTEN__
+// The browser has its own versions of these in web_platform.cpp.
 void SdlPlatform::MsgBox(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
@@ -64,10 +68,13 @@ void SdlPlatform::End(int status) {
     std::_Exit(status);
 }
 
+#endif
+
 void SdlPlatform::ShowCursor(bool show) {
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
+#ifndef __EMSCRIPTEN__
 void SdlPlatform::ReportRunTimeError(const std::string& message) {
     const std::string text = "Seven Well stopped with a run-time error:\n" + message;
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -78,6 +85,8 @@ void SdlPlatform::ReportRunTimeError(const std::string& message) {
     End(2);
     std::abort();  // not reached
 }
+
+#endif
 
 void SdlPlatform::Hold(bool hold) {
     // Away: no ticks, no clock seconds, no sound. Back: the timers go on
@@ -146,6 +155,7 @@ void SdlPlatform::Handle(Form1& form, const SDL_Event& event) {
     }
 }
 
+#ifndef __EMSCRIPTEN__
 void SdlPlatform::Run(Form1& form) {
     try {
         // Gamepads are welcome but not needed: without the subsystem the
@@ -175,5 +185,7 @@ void SdlPlatform::Run(Form1& form) {
         ReportRunTimeError(e.what());
     }
 }
+
+#endif
 
 }  // namespace sw

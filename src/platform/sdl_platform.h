@@ -56,6 +56,14 @@ class SdlPlatform : public IPlatform {
     void Handle(Form1& form, const SDL_Event& event);
     void Hold(bool hold);
     void SetWindowIcon();
+#ifdef __EMSCRIPTEN__
+    // The browser's loop: one animation frame's events and timers, and
+    // the score file handed to the browser's storage once it has changed.
+    static void Frame(void* self);
+    void PersistScore();
+    Form1* form_ = nullptr;
+    std::string scoreStamp_;
+#endif
 
     PlatformOptions options_;
     std::string appPath_;

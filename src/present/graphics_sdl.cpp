@@ -10,6 +10,10 @@
 #include <cstring>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "game/errors.h"
 
 namespace sw {
@@ -152,16 +156,26 @@ void SdlGraphics::init() {
     }
     // Never a real mode change: a desktop-size window, the picture scaled.
     // Out of fullscreen the window can be resized, never below the picture.
+#ifdef __EMSCRIPTEN__
+    // In the browser the canvas holds the picture pixel for pixel; the page
+    // scales it (crisp, in whole steps where it can) and goes full screen.
+    constexpr Uint32 kWindowFlags = 0;
+#else
+    constexpr Uint32 kWindowFlags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE;
+#endif
     window_.reset(SDL_CreateWindow("Seven Well", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   kScreenW, kScreenH,
-                                   SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE));
+                                   kScreenW, kScreenH, kWindowFlags));
     if (!window_) throw RunTimeError(SdlError("cannot open the window"));
     SDL_SetWindowMinimumSize(window_.get(), kScreenW, kScreenH);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // Without graphics hardware any renderer would be emulated on the
     // processor, at many times the cost of drawing the scaled picture into
     // the window ourselves through the window system's shared images.
+#ifdef __EMSCRIPTEN__
+    bool emulated = true;  // a 2D canvas: no renderer needed
+#else
     bool emulated = NoGraphicsDevice();
+#endif
     if (!emulated) {
         renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_PRESENTVSYNC));
         if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
@@ -200,6 +214,9 @@ void SdlGraphics::UpdateRefreshRate() {
     // itself; the off-screen drivers of tests and tools have no display to
     // wait for.
     pace_ = std::chrono::nanoseconds(0);
+#ifdef __EMSCRIPTEN__
+    return;  // the browser's animation frames pace the loop
+#endif
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!window_ || vsync_ || !driver || std::strcmp(driver, "dummy") == 0 ||
         std::strcmp(driver, "offscreen") == 0) {
@@ -381,6 +398,11 @@ bool SdlGraphics::PresentToWindowSurface(bool full) {
     scaler_.Copy(static_cast<const Uint16*>(SurfPrimary->pixels), full ? nullptr : shown_.data(),
                  lut_.data(), ws->pixels, ws->pitch, bytes, boxes_);
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+#ifdef __EMSCRIPTEN__
+    // The browser's canvas takes the whole picture on every update: a
+    // frame with nothing changed sends nothing at all.
+    if (!full && boxes_.empty()) return false;
+#endif
     dirty_.clear();
     for (const Box& b : boxes_) dirty_.push_back({b.x, b.y, b.w, b.h});
     const int rc = full ? SDL_UpdateWindowSurface(window_.get())
@@ -445,6 +467,10 @@ void SdlGraphics::Repaint() {
 
 void SdlGraphics::ToggleFullscreen() {
     if (!window_) return;
+#ifdef __EMSCRIPTEN__
+    EM_ASM(Module.swToggleFullscreen && Module.swToggleFullscreen());
+    return;
+#endif
     scaleW_ = scaleH_ = 0;
     if (!Fullscreen()) {
         SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The browser build's tools and libraries, made once and then reused:
+#   - Debian's emscripten (and, with "test", chromium and npm for the
+#     browser test);
+#   - SDL2 and SDL2_mixer (WAV only) built for WebAssembly from Debian's
+#     own source packages into OUT/sysroot.
+# Usage: scripts/web_deps.sh OUT [test]
+set -euo pipefail
+out=$(realpath -m "${1:-build-web}")
+mode=${2:-build}
+
+pkgs=(emscripten dpkg-dev cmake make)
+if [ "$mode" = test ]; then
+  pkgs+=(chromium)
+  # Debian's npm, unless the installed Node.js brings its own.
+  command -v npm >/dev/null || pkgs+=(npm)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# Source packages come from the same suites as the binary ones: a deb-src
+# twin of every deb entry the machine already has.
+need_update=0
+if ! grep -rqs -e '^deb-src' -e '^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d; then
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] && sed 's/^Types:.*/Types: deb-src/' "$f"
+  done | $sudo tee /etc/apt/sources.list.d/sevenwell-src.sources >/dev/null
+  if [ -e /etc/apt/sources.list ]; then
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee /etc/apt/sources.list.d/sevenwell-src.list >/dev/null
+  fi
+  need_update=1
+fi
+if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
+  $sudo apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+export NODE_PATH=/usr/share/nodejs
+sysroot=$out/sysroot
+srcdir=$out/src
+mkdir -p "$srcdir" "$sysroot"
+
+# Debian's source of a package, unpacked once under src/.
+fetch() {
+  local pkg=$1 dir
+  dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
+  if [ -z "$dir" ]; then
+    # Lists older than the deb-src entry are read again once.
+    (cd "$srcdir" && { apt-get source -qq "$pkg" || { $sudo apt-get update -qq && apt-get source -qq "$pkg"; }; } >/dev/null)
+    dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
+  fi
+  echo "$dir"
+}
+
+if [ ! -e "$sysroot/lib/libSDL2.a" ]; then
+  sdl=$(fetch libsdl2 libsdl2)
+  emcmake cmake -S "$sdl" -B "$out/sdl2-build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$sysroot" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    -DSDL_THREADS=OFF >"$out/sdl2-build.log"
+  cmake --build "$out/sdl2-build" -j "$(nproc)" >>"$out/sdl2-build.log"
+  cmake --install "$out/sdl2-build" >>"$out/sdl2-build.log"
+fi
+
+if [ ! -e "$sysroot/lib/libSDL2_mixer.a" ]; then
+  mixer=$(fetch libsdl2-mixer libsdl2-mixer)
+  emcmake cmake -S "$mixer" -B "$out/mixer-build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$sysroot" -DSDL2_DIR="$sysroot/lib/cmake/SDL2" -DBUILD_SHARED_LIBS=OFF \
+    -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
+    -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
+    -DSDL2MIXER_WAVE=ON -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
+    >"$out/mixer-build.log"
+  cmake --build "$out/mixer-build" -j "$(nproc)" >>"$out/mixer-build.log"
+  cmake --install "$out/mixer-build" >>"$out/mixer-build.log"
+fi
