@@ -3,7 +3,8 @@
 #   - Debian's emscripten (and, with "test", chromium and npm for the
 #     browser test);
 #   - SDL2 and SDL2_mixer (WAV only) built for WebAssembly from Debian's
-#     own source packages into OUT/sysroot.
+#     own source packages into OUT/sysroot (make web keeps OUT in the
+#     user's cache folder, so every checkout shares one build).
 # Usage: scripts/web_deps.sh OUT [test]
 set -euo pipefail
 out=$(realpath -m "${1:-build-web}")
