@@ -52,20 +52,25 @@ class SilentSound : public sw::ISound {
     void SubWaveStop(int16_t) override {}
 };
 
-// The play screen's pictures, as the game holds them in play.
-void LoadPlayPictures(sw::SdlGraphics& gfx) {
-    gfx.PicLoad(0, "etc.bmp", -1);
-    gfx.PicLoad(2, "bgmst.bmp", -1);
-    gfx.BackLoad("bg001.bmp");
-}
+// A game window with no window on screen, holding the play screen's
+// pictures as the game does in play, and an empty well.
+struct PlayGame {
+    BenchPlatform plat;
+    sw::SdlGraphics gfx{plat};
+    SilentSound snd;
+    sw::Form1 form{gfx, snd, plat};
+    PlayGame() {
+        gfx.PicLoad(0, "etc.bmp", -1);
+        gfx.PicLoad(2, "bgmst.bmp", -1);
+        gfx.BackLoad("bg001.bmp");
+        form.SubCls();
+    }
+};
 
 void FullFrame(benchmark::State& state) {
-    BenchPlatform plat;
-    sw::SdlGraphics gfx(plat);
-    SilentSound snd;
-    sw::Form1 form(gfx, snd, plat);
-    LoadPlayPictures(gfx);
-    form.SubCls();
+    PlayGame game;
+    auto& gfx = game.gfx;
+    auto& form = game.form;
     // A full well, the pair, and every display showing.
     for (int y = 0; y < sw::kRows; ++y)
         for (int x = 0; x < sw::kCols; ++x) form.StrBlock(x, y) = std::to_string(1 + (x + y) % 7);
@@ -85,11 +90,8 @@ BENCHMARK(FullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggre
 // Ten thousand ticks of play, every frame composed into the back buffer but
 // not presented (no window), with a player that moves and drops at random.
 void TenThousandPlayTicks(benchmark::State& state) {
-    BenchPlatform plat;
-    sw::SdlGraphics gfx(plat);
-    SilentSound snd;
-    sw::Form1 form(gfx, snd, plat);
-    LoadPlayPictures(gfx);
+    PlayGame game;
+    auto& form = game.form;
     int32_t v = 30;
     for (int i = 1; i <= 10; ++i) form.VarLvUp(i) = v *= 2;
     sw::Random keys(99);
@@ -122,12 +124,9 @@ BENCHMARK(TenThousandPlayTicks)
 // A whole play frame converted and scaled into a 32-bit window of the
 // given size by the window-surface path's table scaler, every band sent.
 void Present(benchmark::State& state) {
-    BenchPlatform plat;
-    sw::SdlGraphics gfx(plat);
-    SilentSound snd;
-    sw::Form1 form(gfx, snd, plat);
-    LoadPlayPictures(gfx);
-    form.SubCls();
+    PlayGame game;
+    auto& gfx = game.gfx;
+    auto& form = game.form;
     form.SubBlockDraw();
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     sw::Scaler scaler;

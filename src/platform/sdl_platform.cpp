@@ -50,6 +50,10 @@ void SdlPlatform::Randomize() {
     rng_.Seed(options_.seed.value_or(ClockSeed()));
 }
 
+void SdlPlatform::ShowCursor(bool show) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
 #ifndef __EMSCRIPTEN__
 // The browser has its own versions of these in web_platform.cpp.
 void SdlPlatform::MsgBox(const std::string& text) {
@@ -68,15 +72,8 @@ void SdlPlatform::End(int status) {
     std::_Exit(status);
 }
 
-#endif
-
-void SdlPlatform::ShowCursor(bool show) {
-    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
-}
-
-#ifndef __EMSCRIPTEN__
 void SdlPlatform::ReportRunTimeError(const std::string& message) {
-    const std::string text = "Seven Well stopped with a run-time error:\n" + message;
+    const std::string text = kRunTimeErrorHeading + message;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     if (!options_.throwOnEnd) {

@@ -76,6 +76,9 @@ class SdlPlatform : public IPlatform {
     SdlSound sound_{*this};
 };
 
+// The first line of every run-time error's report, on either platform.
+inline constexpr const char* kRunTimeErrorHeading = "Seven Well stopped with a run-time error:\n";
+
 // Seed from the clock, as the game always did at start-up.
 uint32_t ClockSeed();
 

@@ -56,7 +56,7 @@ void SdlPlatform::End(int status) {
 }
 
 void SdlPlatform::ReportRunTimeError(const std::string& message) {
-    const std::string text = "Seven Well stopped with a run-time error:\n" + message;
+    const std::string text = kRunTimeErrorHeading + message;
     std::fprintf(stderr, "%s\n", text.c_str());
     sw_page_message(text.c_str());
     End(2);
