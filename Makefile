@@ -79,7 +79,7 @@ uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
 
 soak: game
-	$(BUILD)/tests/soak 1000000
+	SW_SOAK_TICKS=1000000 $(BUILD)/tests/core_tests --gtest_filter='Soak.*'
 
 bench: game
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks

@@ -181,6 +181,7 @@ TEST(MessageBox, LongLinesWrapAtSpacesAndInsidePaths) {
               "cannot open the picture /home/player/\ngames/a-rather-long-folder-name/\n"
               "sevenwell/pic/etc.bmp: No such file");
     EXPECT_EQ(sw::WrapForBox("short\nlines stay", 40), "short\nlines stay");
+    EXPECT_EQ(sw::WrapForBox("no such file or folder", 10), "no such\nfile or\nfolder");
     // Japanese takes two columns a character: 9 narrow characters and 11
     // wide ones are 31 columns.
     const std::string refusal = "score.iniのファイルが不正です。";

@@ -33,8 +33,18 @@ trap 'restore; exit 130' INT TERM
 trap restore EXIT
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSW_ASSETS=OFF -DSW_BENCH=OFF >/dev/null || exit 1
-targets=(core_tests sdl_tests fault_tests score_writer)
+targets=(core_tests sdl_tests fault_tests score_writer replay)
 build_all() { cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1; }
+
+# The replay tool's printout of each script of tests/calls against the one
+# recorded there; prints the scripts whose printout differs.
+calls() {
+    local s
+    for s in tests/calls/*.script; do
+        timeout 120 "$build/tools/replay" --calls "$s" 2>/dev/null | cmp -s - "${s%.script}.calls" ||
+            echo "calls/$(basename "$s")"
+    done
+}
 
 # Each test binary that can notice a fault in a file, cheapest first.
 run_tests() {
@@ -44,19 +54,28 @@ run_tests() {
         src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/present/scaler.cpp | src/platform/*)
             bins=(sdl_tests) ;;
         src/records/*) bins=(core_tests fault_tests) ;;
-        *) bins=(core_tests) ;;
+        *) bins=(core_tests calls) ;;
     esac
-    local failed=0 out=$build/run.txt
+    local failed=0 this out=$build/run.txt
     for t in "${bins[@]}"; do
+        if [ "$t" = calls ]; then
+            fails=$(calls)
+            [ -z "$fails" ] && continue
+            [ -z "${MUTATE_MAP:-}" ] && return 1
+            failed=1 map_fails+="$(echo $fails) "
+            continue
+        fi
         # A mutant that crashes the tests is as dead as one that fails them.
         if [ -z "${MUTATE_MAP:-}" ]; then
             (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
                 "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
         else
+            this=0
             (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
-                "$build/tests/$t" --gtest_brief=1 >"$out" 2>&1) 2>/dev/null || failed=1
+                "$build/tests/$t" --gtest_brief=1 >"$out" 2>&1) 2>/dev/null || this=1
             fails=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' ')
-            [ "$failed" = 1 ] && [ -z "$fails" ] && fails="($t crashed)"
+            [ "$this" = 1 ] && [ -z "$fails" ] && fails="($t crashed)"
+            [ "$this" = 1 ] && failed=1
             map_fails+="$fails"
         fi
     done
@@ -68,7 +87,7 @@ for f in $(cut -d@ -f1 "$list" | grep -v '^#' | grep -E -- "$only" | sort -u); d
     run_tests "$f" || { echo "mutate: the tests fail on the unmutated tree ($f)"; exit 1; }
 done
 
-killed=0 total=0 equivalent=0 n=0
+killed=0 total=0 equivalent=0 n=0 broken=0
 survivors=()
 while IFS= read -r entry; do
     case $entry in '' | '#'*) continue ;; esac
@@ -92,12 +111,14 @@ while IFS= read -r entry; do
     ' "$root/$file" 2>&1)
     where="$file:$line"
     if ! [[ $line =~ ^[0-9]+$ ]]; then
-        echo "mutant $n: text $line in $file: $from"
+        echo "MISSING mutant $n: text $line in $file: $from"
+        broken=$((broken + 1))
         restore
         continue
     fi
     if ! build_all; then
-        echo "mutant $n at $where does not build: $from => $to"
+        echo "BROKEN mutant $n at $where does not build: $from => $to"
+        broken=$((broken + 1))
         restore
         continue
     fi
@@ -120,3 +141,9 @@ done <"$list"
 build_all
 echo "equivalent mutants (not counted): $equivalent"
 echo "killed $killed of $total"
+# A survivor, or a mutant that no longer applies, fails the run: the list
+# must follow the code.
+if [ ${#survivors[@]} -gt 0 ] || [ $broken -gt 0 ]; then
+    echo "mutate: ${#survivors[@]} survived, $broken no longer apply (see above)"
+    exit 1
+fi

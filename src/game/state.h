@@ -36,6 +36,11 @@ constexpr int16_t kSceneReady = 97;
 constexpr int16_t kSceneTitle = 98;
 constexpr int16_t kSceneLogo = 99;
 
+// The choices of the options screen: the tunes bgm01.wav on and the play
+// backgrounds bg001.bmp on (assets/CMakeLists.txt builds them).
+constexpr int16_t kTunes = 3;
+constexpr int16_t kBackgrounds = 5;
+
 // Picture slots and sound slots.
 constexpr int kPicSlots = 20;
 constexpr int kWaveSlots = 11;

@@ -102,20 +102,20 @@ void Form1::KeyOptions(int16_t KeyCode) {
             FlgSevenOff = FlgSevenOff == 0 ? int16_t{1} : int16_t{0};
             snd.SubWavePlay(kWaveEnter, "NON_LOOP");
             break;
-        case 2:  // music track 1 to 3, previewed at once
+        case 2:  // the tune, 1 to kTunes, previewed at once
             if (right) {
-                IntBgmNo = IntBgmNo >= 3 ? int16_t{1} : static_cast<int16_t>(IntBgmNo + 1);
+                IntBgmNo = IntBgmNo >= kTunes ? int16_t{1} : static_cast<int16_t>(IntBgmNo + 1);
             } else {
-                IntBgmNo = IntBgmNo <= 1 ? int16_t{3} : static_cast<int16_t>(IntBgmNo - 1);
+                IntBgmNo = IntBgmNo <= 1 ? kTunes : static_cast<int16_t>(IntBgmNo - 1);
             }
             snd.SubWaveLoad(kWaveBgm, BgmFile(IntBgmNo));
             snd.SubWavePlay(kWaveBgm, "LOOP");
             break;
-        case 3:  // play background 1 to 5, previewed behind the panel
+        case 3:  // the play background, 1 to kBackgrounds, previewed behind the panel
             if (right) {
-                IntBgNo = IntBgNo >= 5 ? int16_t{1} : static_cast<int16_t>(IntBgNo + 1);
+                IntBgNo = IntBgNo >= kBackgrounds ? int16_t{1} : static_cast<int16_t>(IntBgNo + 1);
             } else {
-                IntBgNo = IntBgNo <= 1 ? int16_t{5} : static_cast<int16_t>(IntBgNo - 1);
+                IntBgNo = IntBgNo <= 1 ? kBackgrounds : static_cast<int16_t>(IntBgNo - 1);
             }
             snd.SubWavePlay(kWaveEnter, "NON_LOOP");
             gfx.PicLoad(kPicPreview, BgFile(IntBgNo), 0);
