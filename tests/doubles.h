@@ -1,17 +1,13 @@
 // Test doubles of the three layers, and helpers to build a game in a test.
 #pragma once
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "game/dump.h"
 #include "game/form1.h"
@@ -41,7 +37,7 @@ class FakeLayers : public sw::IGraphics, public sw::ISound {
     void SubWavePlay(int16_t i, const std::string& o) override { Call("play", i, o); }
     void SubWaveStop(int16_t i) override { Call("stop", i, ""); }
     void Call(const std::string& name, int16_t i, const std::string& rest) {
-        calls.push_back(name + " " + std::to_string(i) + (rest.empty() ? "" : " " + rest));
+        calls.push_back(name + " " + std::to_string(i) + " " + rest);
     }
 
     std::vector<std::string> calls;
@@ -54,10 +50,9 @@ class FakeLayers : public sw::IGraphics, public sw::ISound {
 class FakePlatform : public sw::IPlatform {
   public:
     FakePlatform() {
-        static std::atomic<int> counter{0};
-        dir = std::filesystem::temp_directory_path() /
-              ("sevenwell-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(dir);
+        std::string name = std::filesystem::temp_directory_path() / "sevenwell-test-XXXXXX";
+        dir = mkdtemp(name.data());
+        std::filesystem::permissions(dir, std::filesystem::perms::all);  // the fault tests' child
     }
     ~FakePlatform() override {
         std::error_code ec;
@@ -140,7 +135,7 @@ inline std::string Rows(const sw::Grid& g, bool marks = false) {
 
 // The record's numbers by name: Set(f, "LngLevel=5 FlgPair=0"), or names
 // and values apart: Set(f, "LngLevel FlgPair", "5 0"). Pick(f, "IntScene
-// LngLevel") gives "97 5". Calls(c) joins calls with '|'.
+// LngLevel") gives "97 5".
 inline void Set(sw::GameState& s, const std::string& assignments) {
     std::istringstream in(assignments);
     for (std::string a; in >> a;) {
@@ -164,11 +159,6 @@ inline std::string Pick(const sw::GameState& s, const std::string& names) {
         picked += (picked.empty() ? "" : " ") + dump.substr(from, dump.find('\n', from) - from);
     }
     return picked;
-}
-inline std::string Calls(const std::vector<std::string>& calls) {
-    std::string all;
-    for (const auto& c : calls) all += (all.empty() ? "" : "|") + c;
-    return all;
 }
 
 }  // namespace swtest

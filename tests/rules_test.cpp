@@ -1,5 +1,6 @@
-// The rules of the well on its text form: dealing, landing, packing, the
-// search with the sevens effects, removal, scoring and the level.
+// The rules of the well on its text form: dealing, clearing, the search
+// with the sevens effects, removal, scoring and the level. Landing and
+// packing are played in tests/calls/well.script.
 #include <gtest/gtest.h>
 
 #include "doubles.h"
@@ -29,61 +30,8 @@ TEST(Board, SubClsEmptiesWellClockScoreAndChainDisplayButNotTheLevel) {
                    "SngTime LngScore IntChainTime LngLevel IntPairX(0) IntPairX(1) "
                    "IntPairY(1) FlgPair"),
               "0 0 0 6 96 128 0 -1");
-    EXPECT_THROW(g.form.StrBlock(7, 0), sw::RunTimeError) << "outside the well";
-    EXPECT_THROW(g.form.StrBlock(0, 13), sw::RunTimeError);
     EXPECT_THROW(sw::Int16(32768, "IntFallCnt"), sw::RunTimeError) << "past 16 bits";
     EXPECT_EQ(sw::Int16(-32768, "IntFallCnt"), -32768);
-}
-
-TEST(Landing, WritesBothBlocksAtTheirRowsThenPackingDropsThem) {
-    const struct {
-        const char *well, *pair;  // the pixel positions of the blocks 3 and 5
-        const char* after;        // after landing and packing; "" when still falling
-    } cases[] = {
-        {"", "96 384 128 384", "...35.."},
-        {"", "96 352 128 352", ""},
-        {"...12..", "96 352 128 352", "...35../...12.."},
-        {"...1.../...1...", "96 320 128 320", "...3.../...1.../...15.."},
-        {"......6/......6", "160 320 192 320", "......5/......6/.....36"},
-        {"....4../....4../....4..", "96 384 128 288", "....5../....4../....4../...34.."},
-        {"6.....1", "0 352 32 352", "3....../65....1"},
-    };
-    for (const auto& c : cases) {
-        Game g;
-        SetWell(g.form, c.well);
-        Set(g.form, "IntPairX(0) IntPairY(0) IntPairX(1) IntPairY(1)", c.pair);
-        Set(g.form, "IntPairNo(0)=3 IntPairNo(1)=5 FlgPair=0");
-        g.plat.script = {0.0, 0.0};  // the next pair: 1 and 1
-        const bool landed = *c.after;
-        EXPECT_EQ(g.form.FncBlockTyakuti(), landed) << c.pair;
-        g.form.FncBlockTume();
-        EXPECT_EQ(Rows(g.form.StrBlock), Well(landed ? c.after : c.well)) << c.pair;
-        // A landing deals the next pair at the top at once.
-        EXPECT_EQ(Pick(g.form, "IntPairY(0) IntPairNo(0) FlgPair"), landed ? "0 1 -1" : "352 3 0");
-    }
-}
-
-TEST(Packing, DropsEveryBlockKeepingColumnOrder) {
-    std::string full = "3......";
-    for (int y = 1; y < sw::kRows; ++y) full += "/3......";
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"12...../3456712", ""},
-        {"^......./......./......./......./......./3....../......./......./......./4......",
-         "3....../4......"},
-        {"^......7/......6", "......7/......6"},
-        {".5...../.4...../.3...../......./.2.1...", ".5...../.4...../.3...../.2.1..."},
-        {"1....../......./.2.....", "12....."},
-        {full, ""},
-    };
-    for (const auto& [before, after] : cases) {  // "" after: nothing moves
-        Game g;
-        SetWell(g.form, before);
-        g.form.StrDelFlg(0, 0) = "1";
-        EXPECT_EQ(g.form.FncBlockTume(), !after.empty()) << before;
-        EXPECT_EQ(Rows(g.form.StrBlock), Well(after.empty() ? before : after)) << before;
-        EXPECT_EQ(g.form.StrDelFlg(0, 0), "1") << "marks stay where they are";
-    }
 }
 
 // Draws: r in [0.2n, 0.2n + 0.2) picks effect n, whose banner shows.
@@ -166,7 +114,7 @@ TEST(Deletion, ChainTimesBlocksStrictLevelTestThenPacking) {
         g.form.SubDelAniAfter();
         EXPECT_EQ(Pick(g.form, "IntScene LngScore LngLevel"), std::string("1 ") + c.after)
             << c.before;
-        EXPECT_EQ(Calls(g.io.calls), c.fanfare ? "play 5 NON_LOOP" : "") << c.before;
+        EXPECT_EQ(g.io.calls, std::vector<std::string>(c.fanfare, "play 5 NON_LOOP")) << c.before;
         // The marked blocks go, and the 5 and 2 drop into the gap below them.
         const std::string bottom = std::string(c.marked, '.') + std::string(7 - c.marked, '1');
         EXPECT_EQ(Rows(g.form.StrBlock),

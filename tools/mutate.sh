@@ -33,8 +33,22 @@ trap 'restore; exit 130' INT TERM
 trap restore EXIT
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSW_ASSETS=OFF -DSW_BENCH=OFF >/dev/null || exit 1
-targets=(core_tests sdl_tests fault_tests score_writer replay)
-build_all() { cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1; }
+# What a fault in a file can show in: the SDL layers' tests, or the core
+# tests and the call transcripts (tried first: they take a second).
+bins_for() {
+    case $1 in
+        src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/present/scaler.cpp | src/platform/*)
+            echo sdl_tests ;;
+        *) echo calls core_tests ;;
+    esac
+}
+build_for() {
+    local -a targets=()
+    case " $(bins_for "$1") " in *" sdl_tests "*) targets+=(sdl_tests) ;; esac
+    case " $(bins_for "$1") " in *" core_tests "*) targets+=(core_tests score_writer replay) ;; esac
+    cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1
+}
+build_all() { cmake --build "$build" -j "$jobs" --target core_tests sdl_tests score_writer replay >"$build/build.log" 2>&1; }
 
 # The replay tool's printout of each script of tests/calls against the one
 # recorded there; prints the scripts whose printout differs.
@@ -50,12 +64,7 @@ calls() {
 run_tests() {
     local file=$1 t
     local -a bins
-    case $file in
-        src/present/graphics_sdl.cpp | src/present/sound_sdl.cpp | src/present/scaler.cpp | src/platform/*)
-            bins=(sdl_tests) ;;
-        src/records/*) bins=(core_tests fault_tests) ;;
-        *) bins=(core_tests calls) ;;
-    esac
+    read -ra bins <<<"$(bins_for "$file")"
     local failed=0 this out=$build/run.txt
     for t in "${bins[@]}"; do
         if [ "$t" = calls ]; then
@@ -67,11 +76,11 @@ run_tests() {
         fi
         # A mutant that crashes the tests is as dead as one that fails them.
         if [ -z "${MUTATE_MAP:-}" ]; then
-            (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            (SW_SOAK_TICKS=20000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
                 "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
         else
             this=0
-            (SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            (SW_SOAK_TICKS=20000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
                 "$build/tests/$t" --gtest_brief=1 >"$out" 2>&1) 2>/dev/null || this=1
             fails=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' ')
             [ "$this" = 1 ] && [ -z "$fails" ] && fails="($t crashed)"
@@ -116,7 +125,7 @@ while IFS= read -r entry; do
         restore
         continue
     fi
-    if ! build_all; then
+    if ! build_for "$file"; then
         echo "BROKEN mutant $n at $where does not build: $from => $to"
         broken=$((broken + 1))
         restore
