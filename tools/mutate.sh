@@ -76,11 +76,11 @@ run_tests() {
         fi
         # A mutant that crashes the tests is as dead as one that fails them.
         if [ -z "${MUTATE_MAP:-}" ]; then
-            (SW_SOAK_TICKS=20000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            (SW_SOAK_TICKS=50000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
                 "$build/tests/$t" --gtest_fail_fast --gtest_brief=1 >/dev/null 2>&1) 2>/dev/null || return 1
         else
             this=0
-            (SW_SOAK_TICKS=20000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
+            (SW_SOAK_TICKS=50000 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 120 \
                 "$build/tests/$t" --gtest_brief=1 >"$out" 2>&1) 2>/dev/null || this=1
             fails=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' ')
             [ "$this" = 1 ] && [ -z "$fails" ] && fails="($t crashed)"
