@@ -27,17 +27,6 @@ SDL_Event Window(Uint8 what) {
     return {.window = {SDL_WINDOWEVENT, 0, 0, what, 0, 0, 0, 0, 0}};
 }
 
-// Every event SDL has queued, through the translation.
-std::vector<WindowAction> Pump(sw::EventTranslator& t) {
-    std::vector<WindowAction> out;
-    SDL_Event e;
-    SDL_PumpEvents();
-    while (SDL_PollEvent(&e)) {
-        if (auto a = t.Translate(e); a != kNone) out.push_back(a);
-    }
-    return out;
-}
-
 }  // namespace
 
 TEST(Timer, FiresOnTimeALateTimerFiresOnceAndAPauseKeepsThePhase) {
@@ -67,16 +56,32 @@ TEST(Timer, FiresOnTimeALateTimerFiresOnceAndAPauseKeepsThePhase) {
     EXPECT_FALSE(t.Fire(10000));
 }
 
-TEST(Events, KeysActOnReleaseOnceWithAltEnterKeptFromTheGame) {
+// Keys and a virtual pad: each code on release, once, none on press or
+// auto-repeat, none from a stick resting past its threshold, none while the
+// window is away.
+TEST(Events, KeysAndPadsActOnReleaseOnceWithAltEnterKeptFromTheGame) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    const int device = SDL_JoystickAttachVirtual(
+        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device);
+    const auto pad = [id](int b, Uint32 type = SDL_CONTROLLERBUTTONUP) {
+        return SDL_Event{.cbutton = {type, 0, id, Uint8(b), 0, 0, 0}};
+    };
+    const auto stick = [id](Uint8 axis, Sint16 v) {
+        return SDL_Event{.caxis = {SDL_CONTROLLERAXISMOTION, 0, id, axis, 0, 0, 0, v, 0}};
+    };
     using A = WindowAction;
     const A toggle{A::kToggleFullscreen}, enter = Up(kKeyEnter), left{A::kKeyDown, kKeyLeft},
                                           close{A::kClose}, repaint{A::kRepaint}, hold{A::kHold},
                                           resume{A::kResume}, no = kNone;
-    struct {
+    constexpr Uint8 kX = SDL_CONTROLLER_AXIS_LEFTX, kY = SDL_CONTROLLER_AXIS_LEFTY;
+    struct Case {
         const char* what;
         std::vector<SDL_Event> events;
         std::vector<WindowAction> want;  // what each event means
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {"press, auto-repeat, release; modifiers change nothing",
          {Key(SDL_KEYDOWN, SDLK_LEFT), Key(SDL_KEYDOWN, SDLK_LEFT, 0, 1), Key(SDL_KEYUP, SDLK_LEFT),
           Key(SDL_KEYUP, SDLK_r, KMOD_LSHIFT | KMOD_RCTRL),
@@ -101,77 +106,40 @@ TEST(Events, KeysActOnReleaseOnceWithAltEnterKeptFromTheGame) {
           Key(SDL_KEYUP, SDLK_DOWN), Window(SDL_WINDOWEVENT_FOCUS_GAINED),
           Window(SDL_WINDOWEVENT_RESTORED), Key(SDL_KEYUP, SDLK_DOWN)},
          {close, repaint, repaint, no, hold, no, no, no, resume, Up(kKeyDown)}},
+        // The left stick pushed, eased back to between the two thresholds
+        // and pushed again, back to the middle: one release. Across to the
+        // other side at once: the first side let go. A nudge below the
+        // threshold, and the right stick: nothing.
+        {"the sticks",
+         {stick(kX, -20000), stick(kX, -32768), stick(kX, -12000), stick(kX, -20000), stick(kX, 0),
+          stick(kX, 30000), stick(kX, -30000), stick(kX, 0), stick(kY, -17000), stick(kY, 0),
+          stick(kY, 32767), stick(kY, 9000), stick(kY, 2000), stick(kY, 12000), stick(kY, 15000),
+          stick(kY, 0), stick(SDL_CONTROLLER_AXIS_RIGHTX, 32767)},
+         {no, no, no, no, Up(kKeyLeft), no, Up(kKeyRight), Up(kKeyLeft), no, Up(kKeyUp), no, no,
+          Up(kKeyDown), no, no, no, no}},
     };
+    // Each button pressed and let go, from A to the pad's right (0 for no
+    // code): A, B, X, Y, Back, Guide, Start, the sticks and shoulders, then
+    // the pad; then a release the pad repeats.
+    const int16_t codes[] = {kKeyEnter, kKeyBack, 0, kKeyR,  kKeyEscape, 0,        0,        0,
+                             0,         0,        0, kKeyUp, kKeyDown,   kKeyLeft, kKeyRight};
+    Case& buttons = cases.emplace_back(Case{"the buttons", {pad(0)}, {no}});
+    for (int b = 0; b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT; ++b) {
+        buttons.events.insert(buttons.events.end(), {pad(b, SDL_CONTROLLERBUTTONDOWN), pad(b)});
+        buttons.want.insert(buttons.want.end(), {no, codes[b] ? Up(codes[b]) : no});
+    }
+    buttons.events.push_back(pad(0)), buttons.want.push_back(no);
     for (const auto& c : cases) {
         sw::EventTranslator t;
+        EXPECT_EQ(t.Translate({.cdevice = {SDL_CONTROLLERDEVICEADDED, 0, device}}), no);
+        ASSERT_EQ(t.Pads(), 1) << "the pad is opened as it is plugged in";
         std::vector<WindowAction> got;
         for (const SDL_Event& e : c.events) got.push_back(t.Translate(e));
         EXPECT_EQ(got, c.want) << c.what;
+        t.Translate({.cdevice = {SDL_CONTROLLERDEVICEREMOVED, 0, id}});
+        EXPECT_EQ(t.Pads(), 0) << "a pad pulled out is closed";
     }
-}
-
-// A virtual pad plugged in, played and pulled out again: exactly the eight
-// codes, each on release, none on press, none from a stick resting past
-// its threshold.
-TEST(Events, GamepadGivesTheEightCodesOnRelease) {
-    // SDL drops pad events while a window of the test binary exists without
-    // the focus; the game wants just that, the test does not. Window events
-    // left over from other tests would put the translation on hold.
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
-    SDL_PumpEvents();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    sw::EventTranslator t;
-    const int device = SDL_JoystickAttachVirtual(
-        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
-    ASSERT_GE(device, 0) << SDL_GetError();
-    EXPECT_TRUE(Pump(t).empty());
-    ASSERT_EQ(t.Pads(), 1) << "the pad is opened as it is plugged in";
-    SDL_Joystick* js = SDL_JoystickOpen(device);
-    ASSERT_NE(js, nullptr);
-    // The code of each button from A to the pad's right (0 for none): A,
-    // B, X, Y, Back, Guide, Start, the sticks and shoulders, then the pad.
-    const int16_t codes[] = {kKeyEnter, kKeyBack, 0, kKeyR,  kKeyEscape, 0,        0,        0,
-                             0,         0,        0, kKeyUp, kKeyDown,   kKeyLeft, kKeyRight};
-    for (int b = 0; b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT; ++b) {
-        SDL_JoystickSetVirtualButton(js, b, SDL_PRESSED);
-        EXPECT_TRUE(Pump(t).empty()) << "press of button " << b;
-        SDL_JoystickSetVirtualButton(js, b, SDL_RELEASED);
-        EXPECT_EQ(Pump(t), codes[b] ? std::vector{Up(codes[b])} : std::vector<WindowAction>{})
-            << "button " << b;
-    }
-    // The left stick: pushed, eased back to between the two thresholds and
-    // pushed again, back to the middle: one release. Across to the other
-    // side at once: the first side let go. A nudge below the threshold, and
-    // the right stick: nothing.
-    const struct {
-        int axis;
-        std::vector<Sint16> values;
-        std::vector<WindowAction> want;
-    } sticks[] = {
-        {SDL_CONTROLLER_AXIS_LEFTX, {-20000, -32768, -12000, -20000, 0}, {Up(kKeyLeft)}},
-        {SDL_CONTROLLER_AXIS_LEFTX, {30000, -30000, 0}, {Up(kKeyRight), Up(kKeyLeft)}},
-        {SDL_CONTROLLER_AXIS_LEFTY, {-17000, 0, 32767, 9000, 2000}, {Up(kKeyUp), Up(kKeyDown)}},
-        {SDL_CONTROLLER_AXIS_LEFTY, {12000, 15000, 0}, {}},
-        {SDL_CONTROLLER_AXIS_RIGHTX, {32767, 0}, {}},
-    };
-    for (const auto& s : sticks) {
-        std::vector<WindowAction> got;
-        for (Sint16 v : s.values) {
-            SDL_JoystickSetVirtualAxis(js, s.axis, v);
-            for (const auto& a : Pump(t)) got.push_back(a);
-        }
-        EXPECT_EQ(got, s.want) << "axis " << s.axis << " from " << s.values[0];
-    }
-    // A release the pad repeats, of a button seen going down before.
-    const SDL_Event up{.cbutton = {SDL_CONTROLLERBUTTONUP, 0, SDL_JoystickInstanceID(js),
-                                   SDL_CONTROLLER_BUTTON_A, 0, 0, 0}};
-    EXPECT_EQ(t.Translate(up), kNone);
-
-    SDL_JoystickClose(js);
     SDL_JoystickDetachVirtual(device);
-    Pump(t);
-    EXPECT_EQ(t.Pads(), 0) << "a pad pulled out is closed";
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
