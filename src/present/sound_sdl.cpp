@@ -48,6 +48,11 @@ void CheckFile(const std::string& path) {
 EM_JS(int, sw_tune_coming, (const char* path),
       { return Module.swTuneComing && Module.swTuneComing(UTF8ToString(path)) ? 1 : 0; });
 
+// Tells the page the game waits for a tune still on its way.
+EM_JS(void, sw_tune_waiting, (), {
+    if (Module.swTuneWaiting) Module.swTuneWaiting();
+});
+
 SdlSound* webSound = nullptr;
 #endif
 
@@ -88,7 +93,9 @@ void SdlSound::LoadMusic(const std::string& path) {
     }
 #endif
     CheckFile(path);
-    MusicPtr music(Mix_LoadMUS(path.c_str()));
+    // Known by its content, not its name: the browser's tunes are Ogg
+    // Vorbis under the game's .wav names.
+    MusicPtr music(Mix_LoadMUS_RW(SDL_RWFromFile(path.c_str(), "rb"), 1));
     if (!music) throw RunTimeError("cannot read sound " + path + ": " + Mix_GetError());
     // Freeing the old stream halts it if it was playing.
     music_ = std::move(music);
@@ -123,6 +130,7 @@ void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
 #ifdef __EMSCRIPTEN__
     if (IntIdx == kWaveBgm && !coming_.empty()) {
         comingLoops_ = loops;
+        sw_tune_waiting();
         return;
     }
 #endif
@@ -163,8 +171,8 @@ bool SdlSound::Sounding(int16_t IntIdx) const {
 }
 
 #ifdef __EMSCRIPTEN__
-void SdlSound::TuneArrived() {
-    if (coming_.empty() || access(coming_.c_str(), F_OK) != 0) return;
+bool SdlSound::TuneArrived() {
+    if (coming_.empty() || access(coming_.c_str(), F_OK) != 0) return false;
     const int loops = comingLoops_;
     try {
         LoadMusic(std::string(coming_));
@@ -173,11 +181,13 @@ void SdlSound::TuneArrived() {
         plat_.MsgBox(kRunTimeErrorHeading + std::string(e.what()));
         plat_.End(2);
     }
+    return Sounding(kWaveBgm);
 }
 
-// Called by the page each time it has placed a tune.
-extern "C" EMSCRIPTEN_KEEPALIVE void sw_tune_arrived() {
-    if (webSound) webSound->TuneArrived();
+// Called by the page each time it has placed a tune: 1 when the music
+// sounds now.
+extern "C" EMSCRIPTEN_KEEPALIVE int sw_tune_arrived() {
+    return webSound && webSound->TuneArrived() ? 1 : 0;
 }
 #endif
 

@@ -44,8 +44,8 @@ class SdlSound : public ISound {
 #ifdef __EMSCRIPTEN__
     // The page has put a tune in the program folder that was still on its
     // way when the game loaded it: it is loaded now, and plays at once if
-    // the game has asked for it meanwhile.
-    void TuneArrived();
+    // the game has asked for it meanwhile. True when the music sounds.
+    bool TuneArrived();
 #endif
 
   private:
