@@ -89,10 +89,12 @@ contact: game
 	cmake --build $(BUILD) --target contact_sheet
 	@echo "contact sheet: $(BUILD)/contact_sheet.png"
 
-# The browser build: the site in $(WEB)/site (the page, game.js, game.wasm
-# and game.data). scripts/web_deps.sh installs emscripten and builds SDL2
-# and SDL2_mixer for the browser once; pic/ and sound/ are the desktop
-# build's. Serve it with: python3 -m http.server -d $(WEB)/site
+# The browser build: the site in $(WEB)/site (the page and its loader, the
+# game's code and first data gzipped, the tunes as Ogg Vorbis, the app
+# manifest and the service worker). scripts/web_deps.sh installs emscripten
+# and the encoders and builds SDL2 and SDL2_mixer for the browser once;
+# pic/ and sound/ are the desktop build's. Serve it with:
+# python3 -m http.server -d $(WEB)/site
 WEB ?= build-web
 # SDL2 and SDL2_mixer for the browser, built once for every checkout.
 WEB_LIBS ?= $(HOME)/.cache/sevenwell-web

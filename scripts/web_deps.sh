@@ -2,15 +2,19 @@
 # The browser build's tools and libraries, made once and then reused:
 #   - Debian's emscripten (and, with "test", chromium and npm for the
 #     browser test);
-#   - SDL2 and SDL2_mixer (WAV only) built for WebAssembly from Debian's
-#     own source packages into OUT/sysroot (make web keeps OUT in the
-#     user's cache folder, so every checkout shares one build).
+#   - the Ogg Vorbis encoder for the tunes and the SVG renderer for the
+#     page's icons;
+#   - SDL2 and SDL2_mixer (WAV, and Ogg Vorbis with the mixer's own
+#     built-in decoder) built for WebAssembly from Debian's own source
+#     packages into OUT/sysroot (make web keeps OUT in the user's cache
+#     folder, so every checkout shares one build). The mixer's options are
+#     kept beside it: a build made with other options is made again.
 # Usage: scripts/web_deps.sh OUT [test]
 set -euo pipefail
 out=$(realpath -m "${1:-build-web}")
 mode=${2:-build}
 
-pkgs=(emscripten dpkg-dev cmake make)
+pkgs=(emscripten dpkg-dev cmake make vorbis-tools librsvg2-bin)
 if [ "$mode" = test ]; then
   pkgs+=(chromium)
   # Debian's npm, unless the installed Node.js brings its own.
@@ -69,14 +73,17 @@ if [ ! -e "$sysroot/lib/libSDL2.a" ]; then
   cmake --install "$out/sdl2-build" >>"$out/sdl2-build.log"
 fi
 
-if [ ! -e "$sysroot/lib/libSDL2_mixer.a" ]; then
+mixer_opts=(-DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF
+  -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=STB
+  -DSDL2MIXER_WAVE=ON -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_DEPS_SHARED=OFF)
+stamp=$sysroot/lib/SDL2_mixer.options
+if [ ! -e "$sysroot/lib/libSDL2_mixer.a" ] || [ "$(cat "$stamp" 2>/dev/null)" != "${mixer_opts[*]}" ]; then
   mixer=$(fetch libsdl2-mixer libsdl2-mixer)
+  rm -rf "$out/mixer-build" "$stamp"
   emcmake cmake -S "$mixer" -B "$out/mixer-build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$sysroot" -DSDL2_DIR="$sysroot/lib/cmake/SDL2" -DBUILD_SHARED_LIBS=OFF \
-    -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
-    -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
-    -DSDL2MIXER_WAVE=ON -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
-    >"$out/mixer-build.log"
+    "${mixer_opts[@]}" >"$out/mixer-build.log"
   cmake --build "$out/mixer-build" -j "$(nproc)" >>"$out/mixer-build.log"
   cmake --install "$out/mixer-build" >>"$out/mixer-build.log"
+  echo "${mixer_opts[*]}" >"$stamp"
 fi

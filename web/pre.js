@@ -10,3 +10,11 @@ Module.preRun.push(function () {
     removeRunDependency('persist');
   });
 });
+
+// The page's loader places each tune in the program folder as it arrives;
+// the sound layer then loads it, and plays it if the game already asked.
+Module.swPlaceTune = function (path, bytes) {
+  if (document.body.dataset.ended) return;
+  FS.writeFile(path, bytes);
+  if (Module._sw_tune_arrived()) document.body.dataset.music = 'playing';
+};

@@ -48,7 +48,10 @@ void SdlPlatform::End(int status) {
     std::fflush(stdout);
     std::fflush(stderr);
     emscripten_cancel_main_loop();
-    if (sound_.IsOpen()) Mix_HaltChannel(-1);
+    if (sound_.IsOpen()) {
+        Mix_HaltChannel(-1);
+        Mix_HaltMusic();
+    }
     sw_page_ended(status);
     // Unwinds the program's stack back to the browser for good.
     emscripten_force_exit(status);

@@ -1,10 +1,18 @@
 #include "present/sound_sdl.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "game/errors.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#include <unistd.h>
+
+#include "platform/sdl_platform.h"
+#endif
 
 namespace sw {
 
@@ -16,6 +24,37 @@ void CheckSlot(int16_t IntIdx, const char* what) {
                            std::to_string(IntIdx) + " not in 0 to 10");
     }
 }
+
+// Opens the file to see that it is there, and reads what a wave file says
+// of its own size: a stream only reads its file as it plays, so a tune cut
+// short must be caught here, at load, like every other damaged sound.
+void CheckFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
+    unsigned char head[8] = {};
+    const bool riff = std::fread(head, 1, 8, f) == 8 && std::memcmp(head, "RIFF", 4) == 0;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fclose(f);
+    const long told = head[4] | head[5] << 8 | head[6] << 16 | static_cast<long>(head[7]) << 24;
+    if (riff && size < told + 8) {
+        throw RunTimeError("cannot read sound " + path + ": the file is cut short (" +
+                           std::to_string(size) + " of " + std::to_string(told + 8) + " bytes)");
+    }
+}
+
+#ifdef __EMSCRIPTEN__
+// The page's answer: is this tune one it is still fetching?
+EM_JS(int, sw_tune_coming, (const char* path),
+      { return Module.swTuneComing && Module.swTuneComing(UTF8ToString(path)) ? 1 : 0; });
+
+// Tells the page the game waits for a tune still on its way.
+EM_JS(void, sw_tune_waiting, (), {
+    if (Module.swTuneWaiting) Module.swTuneWaiting();
+});
+
+SdlSound* webSound = nullptr;
+#endif
 
 }  // namespace
 
@@ -36,15 +75,48 @@ void SdlSound::Open() {
     }
     Mix_AllocateChannels(kWaveSlots);
     device_.open = true;
+#ifdef __EMSCRIPTEN__
+    webSound = this;
+#endif
+}
+
+void SdlSound::LoadMusic(const std::string& path) {
+#ifdef __EMSCRIPTEN__
+    // In the browser the tunes come after the first frame: one not here
+    // yet is loaded when it arrives. The old tune falls silent now.
+    coming_.clear();
+    if (access(path.c_str(), F_OK) != 0 && sw_tune_coming(path.c_str())) {
+        music_.reset();
+        coming_ = path;
+        comingLoops_ = kNoPlay;
+        return;
+    }
+#endif
+    CheckFile(path);
+    // Known by its content, not its name: the browser's tunes are Ogg
+    // Vorbis under the game's .wav names.
+    MusicPtr music(Mix_LoadMUS_RW(SDL_RWFromFile(path.c_str(), "rb"), 1));
+    if (!music) throw RunTimeError("cannot read sound " + path + ": " + Mix_GetError());
+    // Freeing the old stream halts it if it was playing.
+    music_ = std::move(music);
+}
+
+void SdlSound::PlayMusic(int loops) {
+    if (Mix_PlayMusic(music_.get(), loops) != 0) {
+        throw RunTimeError("cannot play sound slot " + std::to_string(kWaveBgm) + ": " +
+                           Mix_GetError());
+    }
 }
 
 void SdlSound::SubWaveLoad(int16_t IntIdx, const std::string& StrFile) {
     CheckSlot(IntIdx, "SubWaveLoad");
     if (!device_.open) throw RunTimeError("SubWaveLoad: the sound device is not open");
     const std::string path = plat_.AppPath() + "sound/" + StrFile;
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
-    std::fclose(probe);
+    if (IntIdx == kWaveBgm) {
+        LoadMusic(path);
+        return;
+    }
+    CheckFile(path);
     ChunkPtr chunk(Mix_LoadWAV(path.c_str()));
     if (!chunk) throw RunTimeError("cannot read sound " + path + ": " + Mix_GetError());
     // Whatever the slot held falls silent and goes.
@@ -54,11 +126,20 @@ void SdlSound::SubWaveLoad(int16_t IntIdx, const std::string& StrFile) {
 
 void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
     CheckSlot(IntIdx, "SubWavePlay");
-    if (!BufWave[IntIdx])
+    const int loops = StrOpt == "LOOP" ? -1 : 0;
+#ifdef __EMSCRIPTEN__
+    if (IntIdx == kWaveBgm && !coming_.empty()) {
+        comingLoops_ = loops;
+        sw_tune_waiting();
+        return;
+    }
+#endif
+    const bool music = IntIdx == kWaveBgm;
+    if (music ? !music_ : !BufWave[IntIdx])
         throw RunTimeError("SubWavePlay: sound slot " + std::to_string(IntIdx) + " is empty");
     // A slot still sounding goes on: no restart, no second voice.
-    if (Mix_Playing(IntIdx)) return;
-    const int loops = StrOpt == "LOOP" ? -1 : 0;
+    if (Sounding(IntIdx)) return;
+    if (music) return PlayMusic(loops);
     if (Mix_PlayChannel(IntIdx, BufWave[IntIdx].get(), loops) < 0) {
         throw RunTimeError("cannot play sound slot " + std::to_string(IntIdx) + ": " +
                            Mix_GetError());
@@ -67,15 +148,47 @@ void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
 
 void SdlSound::SubWaveStop(int16_t IntIdx) {
     CheckSlot(IntIdx, "SubWaveStop");
-    if (!BufWave[IntIdx])
+#ifdef __EMSCRIPTEN__
+    if (IntIdx == kWaveBgm && !coming_.empty()) {
+        comingLoops_ = kNoPlay;
+        return;
+    }
+#endif
+    const bool music = IntIdx == kWaveBgm;
+    if (music ? !music_ : !BufWave[IntIdx])
         throw RunTimeError("SubWaveStop: sound slot " + std::to_string(IntIdx) + " is empty");
-    // Halting a channel also rewinds it: the next play starts at the top.
-    Mix_HaltChannel(IntIdx);
+    // Halting also rewinds: the next play starts at the top.
+    if (music)
+        Mix_HaltMusic();
+    else
+        Mix_HaltChannel(IntIdx);
 }
 
 bool SdlSound::Sounding(int16_t IntIdx) const {
     CheckSlot(IntIdx, "Sounding");
-    return device_.open && Mix_Playing(IntIdx) != 0;
+    if (!device_.open) return false;
+    return IntIdx == kWaveBgm ? music_ && Mix_PlayingMusic() != 0 : Mix_Playing(IntIdx) != 0;
 }
+
+#ifdef __EMSCRIPTEN__
+bool SdlSound::TuneArrived() {
+    if (coming_.empty() || access(coming_.c_str(), F_OK) != 0) return false;
+    const int loops = comingLoops_;
+    try {
+        LoadMusic(std::string(coming_));
+        if (loops != kNoPlay) PlayMusic(loops);
+    } catch (const std::exception& e) {
+        plat_.MsgBox(kRunTimeErrorHeading + std::string(e.what()));
+        plat_.End(2);
+    }
+    return Sounding(kWaveBgm);
+}
+
+// Called by the page each time it has placed a tune: 1 when the music
+// sounds now.
+extern "C" EMSCRIPTEN_KEEPALIVE int sw_tune_arrived() {
+    return webSound && webSound->TuneArrived() ? 1 : 0;
+}
+#endif
 
 }  // namespace sw

@@ -1,5 +1,7 @@
 // The sound layer on SDL2_mixer: eleven slots, each a mixer channel of its
-// own, so a slot is one voice.
+// own, so a slot is one voice. The music slot is the exception: it holds a
+// stream opened on its file (SDL_mixer's music), decoded as it plays, so a
+// long tune never sits whole in memory.
 #pragma once
 
 #include <SDL.h>
@@ -18,6 +20,10 @@ struct ChunkFree {
     void operator()(Mix_Chunk* c) const { Mix_FreeChunk(c); }
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkFree>;
+struct MusicFree {
+    void operator()(Mix_Music* m) const { Mix_FreeMusic(m); }
+};
+using MusicPtr = std::unique_ptr<Mix_Music, MusicFree>;
 
 class SdlSound : public ISound {
   public:
@@ -35,7 +41,17 @@ class SdlSound : public ISound {
 
     bool Sounding(int16_t IntIdx) const;
 
+#ifdef __EMSCRIPTEN__
+    // The page has put a tune in the program folder that was still on its
+    // way when the game loaded it: it is loaded now, and plays at once if
+    // the game has asked for it meanwhile. True when the music sounds.
+    bool TuneArrived();
+#endif
+
   private:
+    void LoadMusic(const std::string& path);
+    void PlayMusic(int loops);
+
     // The open device, closed when the layer goes: after the sounds, which
     // are declared after it and so released first.
     struct Device {
@@ -49,6 +65,14 @@ class SdlSound : public ISound {
     IPlatform& plat_;
     Device device_;
     std::array<ChunkPtr, kWaveSlots> BufWave;
+    MusicPtr music_;  // the music slot's stream
+#ifdef __EMSCRIPTEN__
+    // A tune the page is still fetching: its path, and the loops of the
+    // play asked for meanwhile (kNoPlay while none is).
+    static constexpr int kNoPlay = -2;
+    std::string coming_;
+    int comingLoops_ = kNoPlay;
+#endif
 };
 
 }  // namespace sw

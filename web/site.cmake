@@ -1,0 +1,30 @@
+# Writes the site: the page's files, the game's code and first data
+# gzipped (a plain static server sends them as they are), and the service
+# worker with the list of what it keeps and a cache name that changes with
+# every build that changes a file.
+#   cmake -DSTAGE=... -DSITE=... -DPAGE=files -DSW_IN=web/sw.js -P web/site.cmake
+file(COPY ${PAGE} DESTINATION ${SITE})
+file(REMOVE ${SITE}/game.js ${SITE}/game.wasm ${SITE}/game.data)
+foreach(f game.js game.wasm game.data)
+  execute_process(COMMAND gzip -9 -n -c ${STAGE}/${f} OUTPUT_FILE ${SITE}/${f}.gz
+    RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "cannot gzip ${STAGE}/${f}")
+  endif()
+endforeach()
+file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
+list(REMOVE_ITEM files sw.js)
+list(SORT files)
+set(sums "")
+set(SW_FILES "")
+foreach(f ${files})
+  file(SHA256 ${SITE}/${f} sum)
+  string(APPEND sums "${f} ${sum}\n")
+  # The tunes are kept when first asked for, not before.
+  if(NOT f MATCHES "^sound/")
+    string(APPEND SW_FILES "'${f}', ")
+  endif()
+endforeach()
+string(SHA256 build "${sums}")
+string(SUBSTRING ${build} 0 12 SW_BUILD)
+configure_file(${SW_IN} ${SITE}/sw.js @ONLY)
