@@ -5,10 +5,10 @@
 // runs each module's default export with the harness below.
 import fs from 'node:fs';
 import http from 'node:http';
+import { createRequire } from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
 
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript',
   '.mjs': 'text/javascript', '.wasm': 'application/wasm', '.json': 'application/json',
@@ -37,8 +37,10 @@ export async function serve(dir) {
 }
 
 // Chromium on a new, empty profile; options go to Playwright (viewport,
-// hasTouch, isMobile, ...).
-export function launch(options = {}) {
+// hasTouch, isMobile, ...). Playwright (installed by npm ci in tests/web)
+// is loaded only here, so the desktop checks run without it.
+export async function launch(options = {}) {
+  const { chromium } = createRequire(new URL('../web/package.json', import.meta.url))('playwright-core');
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'sevenwell-profile-'));
   return chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -58,13 +60,14 @@ export function expect(ok, why) {
 export function harness(site) {
   const t = { site: path.resolve(site), serve, launch, expect, passed: 0, failed: 0 };
   t.check = async (name, fn) => {
+    const start = Date.now(), took = () => `(${((Date.now() - start) / 1000).toFixed(1)} s)`;
     try {
       await fn();
       ++t.passed;
-      console.log(`ok   ${name}`);
+      console.log(`ok   ${name} ${took()}`);
     } catch (e) {
       ++t.failed;
-      console.log(`FAIL ${name}: ${e.stack || e.message}`);
+      console.log(`FAIL ${name} ${took()}: ${e.stack || e.message}`);
     }
   };
   return t;
