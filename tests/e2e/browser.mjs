@@ -10,23 +10,18 @@ import os from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript',
-  '.mjs': 'text/javascript', '.wasm': 'application/wasm', '.json': 'application/json',
-  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.svg': 'image/svg+xml',
-  '.css': 'text/css' };
+const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
+  '.wasm': 'application/wasm', '.json': 'application/json', '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png', '.svg': 'image/svg+xml', '.css': 'text/css' };
 
 // Serves dir on 127.0.0.1; requests lists every path asked for.
 export async function serve(dir) {
-  const root = path.resolve(dir);
-  const requests = [];
+  const root = path.resolve(dir), requests = [];
   const server = http.createServer((req, res) => {
     const url = decodeURIComponent(req.url.split('?')[0]);
     requests.push(url);
     const file = path.join(root, path.normalize(url).replace(/^\/$/, '/index.html'));
-    if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-      res.writeHead(404).end();
-      return;
-    }
+    if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) return void res.writeHead(404).end();
     res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
       'Content-Length': fs.statSync(file).size });
     fs.createReadStream(file).pipe(res);
@@ -43,9 +38,7 @@ export async function launch(options = {}) {
   const { chromium } = createRequire(new URL('../web/package.json', import.meta.url))('playwright-core');
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'sevenwell-profile-'));
   return chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    viewport: { width: 1280, height: 1000 },
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, viewport: { width: 1280, height: 1000 },
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
     ...options,
