@@ -22,8 +22,7 @@ export async function serve(dir) {
     requests.push(url);
     const file = path.join(root, path.normalize(url).replace(/^\/$/, '/index.html'));
     if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) return void res.writeHead(404).end();
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-      'Content-Length': fs.statSync(file).size });
+    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', 'Content-Length': fs.statSync(file).size });
     fs.createReadStream(file).pipe(res);
   });
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
@@ -67,8 +66,7 @@ export function harness(site) {
 }
 
 if (import.meta.url === pathToFileURL(process.argv[1]).href) {
-  const [site, ...modules] = process.argv.slice(2);
-  const t = harness(site);
+  const [site, ...modules] = process.argv.slice(2), t = harness(site);
   for (const m of modules) await (await import(pathToFileURL(path.resolve(m)).href)).default(t);
   console.log(`browser: ${t.passed} passed, ${t.failed} failed`);
   process.exit(t.failed || !t.passed ? 1 : 0);
