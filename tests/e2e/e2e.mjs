@@ -118,8 +118,8 @@ function shot(win) {
   for (let Y = 0; Y < h && raw?.length === w * h * 3; ++Y) {
     for (let X = 0, x = -x0, y = Y - y0; X < w; ++X, ++x) {
       const i = (Y * w + X) * 3, j = ((Y - y % k) * w + X - x % k) * 3, inside = x >= 0 && y >= 0 && x < 640 * k && y < 480 * k;
-      out.blurred += inside ? +(raw.compare(raw, i, i + 3, j, j + 3) !== 0) : +(raw[i] + raw[i + 1] + raw[i + 2] > 0);
-      if (inside && i === j) raw.copy(out, ((y / k) * 640 + x / k) * 3, i, i + 3);
+      out.blurred += inside ? +(raw[i] !== raw[j] || raw[i + 1] !== raw[j + 1] || raw[i + 2] !== raw[j + 2]) : +(raw[i] + raw[i + 1] + raw[i + 2] > 0);
+      if (inside && i === j) for (let c = 0, o = ((y / k) * 640 + x / k) * 3; c < 3; ++c) out[o + c] = raw[i + c];
     }
   }
   return raw?.length === w * h * 3 ? out : null;
