@@ -14,22 +14,24 @@ run: game
 	$(BUILD)/game/sevenwell
 
 # The formatting, then everything in the normal build with warnings as
-# errors (the real-window tests under Xvfb among them), then all of it
-# again under AddressSanitizer + UBSan, then the fuzzers and the browser
-# build. The end-to-end test mostly waits on the game, so it plays while
-# other work runs: the sanitizer build, then the sanitizer tests and fuzzing.
+# errors, then all of it again under AddressSanitizer + UBSan, then the
+# fuzzers and the browser build. The end-to-end checks (tests/e2e/e2e.mjs)
+# mostly wait on the game, so they play while other work runs: on the normal
+# build while the sanitizer build compiles, on the sanitizer build beside its
+# tests and the fuzzers. Never two ctest runs in one build folder at once.
+E2E = node tests/e2e/e2e.mjs
 test:
 	@scripts/deps.sh test
 	$(MAKE) --no-print-directory format
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSW_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -E e2e_real_window
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DSW_SANITIZE=ON -DSW_BENCH=OFF -DSW_WERROR=ON
-	(cd $(BUILD) && ctest --output-on-failure -R e2e_real_window >e2e.log 2>&1; echo $$? >e2e.rc) & \
+	($(E2E) $(BUILD) --desktop >$(BUILD)/e2e.log 2>&1; echo $$? >$(BUILD)/e2e.rc) & \
 	  cmake --build $(ASAN) -j $(JOBS); built=$$?; wait; cat $(BUILD)/e2e.log; \
 	  [ $$built = 0 ] && [ "$$(cat $(BUILD)/e2e.rc)" = 0 ]
-	(cd $(ASAN) && ctest --output-on-failure -R e2e_real_window >e2e.log 2>&1; echo $$? >e2e.rc) & \
-	  (cd $(ASAN) && ctest --output-on-failure -j $(JOBS) -E e2e_real_window) && \
+	($(E2E) $(ASAN) --desktop >$(ASAN)/e2e.log 2>&1; echo $$? >$(ASAN)/e2e.rc) & \
+	  (cd $(ASAN) && ctest --output-on-failure -j $(JOBS)) && \
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10; rc=$$?; wait; cat $(ASAN)/e2e.log; \
 	  [ $$rc = 0 ] && [ "$$(cat $(ASAN)/e2e.rc)" = 0 ]
 	$(MAKE) --no-print-directory web-test
@@ -110,12 +112,13 @@ web:
 	$(WEB_ENV) cmake --build $(WEB)/game -j $(JOBS)
 	@echo "site: $(WEB)/site (serve it: python3 -m http.server -d $(WEB)/site)"
 
-# The site played in headless Chromium against the replay tool's frames.
+# The end-to-end checks of the site in headless Chromium, against the
+# replay tool's frames, and every tests/e2e/web_*.mjs module.
 web-test: web
 	@scripts/web_deps.sh $(WEB_LIBS) test
 	cmake --build $(BUILD) -j $(JOBS) --target replay
 	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
-	node tests/web/web_test.mjs $(WEB)/site $(BUILD)/tools/replay $(BUILD)/game
+	$(E2E) $(BUILD) --web $(WEB)/site
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB)

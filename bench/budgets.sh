@@ -33,11 +33,12 @@ count() { awk -v w="$1" -v a="$2" -v b="$3" '$1 == w && $2 >= a && $2 < b' "$wor
 # title and play (% of a core), tps and pps (ticks and presents a second
 # in play), rss (kB) and first_ms. $2 seconds of play.
 measure() {
-  local display=":$((200 + RANDOM % 600))"
-  Xvfb "$display" -screen 0 "${1}x24" -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display and writes its number once it takes clients.
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   pids+=($!)
-  export DISPLAY=$display
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$work/display")
   HOME=$work openbox >/dev/null 2>&1 &
   pids+=($!)
   sleep 0.5
