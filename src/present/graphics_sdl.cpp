@@ -555,12 +555,12 @@ bool SdlGraphics::PresentToWindowSurface(const std::vector<SDL_Rect>* areas) {
                              boxes_);
     }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
-    if (boxes_.empty()) return false;
 #ifdef __EMSCRIPTEN__
-    // The page's canvas takes only the changed rectangles.
+    // The page's canvas takes only the changed rectangles; a frame with
+    // nothing changed sends nothing at all.
     if (ws->pitch == ws->w * 4) {
         for (const Box& b : boxes_) sw_page_canvas(ws->pixels, ws->w, ws->h, b.x, b.y, b.w, b.h);
-        return true;
+        return !boxes_.empty();
     }
 #endif
     dirty_.clear();
