@@ -301,7 +301,12 @@ void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double Sak
     const bool wholePicture = left == 0 && top == 0 && w == pic->w && h == pic->h;
     SDL_Surface* from = wholePicture && SurfPicWhole[IntIdx] ? SurfPicWhole[IntIdx].get() : pic;
     const Draw d{picId_[IntIdx], pic, from, src, dst};
-    if (!deferred_) Blit(d, nullptr);
+    if (!deferred_) {
+        // Drawn straight onto the back buffer, which no longer holds the
+        // frame before last.
+        Blit(d, nullptr);
+        backFrame_.known = false;
+    }
     if (frame_.known) frame_.draws.push_back(d);
 }
 
@@ -349,6 +354,7 @@ SDL_Surface* SdlGraphics::Composed() {
         Recompose(nullptr);
         deferred_ = false;
         retired_.clear();
+        backFrame_.known = false;
     }
     return SurfBackBuf;
 }
