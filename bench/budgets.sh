@@ -97,12 +97,20 @@ row "budget" "measured" "reference" "target" "verdict"
 # present into windows of the common screen sizes beside the plain copy.
 "$build/bench/frame_bench" --benchmark_format=csv 2>/dev/null >"$work/bench.csv"
 median() { grep "^\"$1.*_median\"" "$work/bench.csv" | cut -d, -f4; }  # cpu_time
-frame=$(median FullFrame)
+full=$(median FullFrame)
+playf=$(median PlayFrame)
+titlef=$(median TitleFrame)
 copy=$(median TwoScreenCopy)
 ticks=$(median TenThousandPlayTicks)
-ratio=$(echo "scale=2; $frame / $copy" | bc)
-row "play frame composed (median, us)" "$(printf %.1f "$frame")" "2-screen memcpy $(printf %.1f "$copy")" "8x" \
-  "$ratio x: $( (($(echo "$ratio < 8" | bc))) && echo met || echo MISSED)"
+ratio() { echo "scale=3; $1 / $copy" | bc | sed 's/^\./0./'; }
+# Only what changed since the frame before last is composed: a falling pair
+# costs less than copying two screens, the still title next to nothing.
+row "play frame composed (median, us)" "$(printf %.2f "$playf")" "2-screen memcpy $(printf %.1f "$copy")" "1.0x" \
+  "$(ratio "$playf")x: $(verdict "$(ratio "$playf")" 1.0001)"
+row "title frame composed (median, us)" "$(printf %.2f "$titlef")" "2-screen memcpy $(printf %.1f "$copy")" "0.2x" \
+  "$(ratio "$titlef")x: $(verdict "$(ratio "$titlef")" 0.2001)"
+row "full play frame, everything (median, us)" "$(printf %.1f "$full")" "2-screen memcpy $(printf %.1f "$copy")" "-" \
+  "$(ratio "$full")x"
 # A whole picture is presented at the first frame, a resize or an expose;
 # in play only the changed bands are. A quarter of a 60 Hz refresh keeps a
 # whole one from ever costing a frame.
@@ -113,18 +121,18 @@ for size in 1024x768 1280x720 1366x768 1600x900 1920x1080 2560x1440; do
     "$(verdict "$us" 4167)"
 done
 secs=$(echo "scale=3; $ticks / 1000" | bc)
-row "10,000 play ticks, composed, headless (s)" "$secs" "-" "3 s" "$(verdict "$secs" 3)"
+row "10,000 play ticks, composed, headless (s)" "$secs" "-" "0.4 s" "$(verdict "$secs" 0.4001)"
 
 # 3 on: the real game under Xvfb with a window manager.
 measure 1280x960 8
-row "CPU on the title (% of one core)" "$title" "-" "5 %" "$(verdict "$title" 5)"
-row "CPU while playing (% of one core)" "$play" "-" "5 %" "$(verdict "$play" 5)"
+row "CPU on the title (% of one core)" "$title" "-" "1.0 %" "$(verdict "$title" 1.0001)"
+row "CPU while playing (% of one core)" "$play" "-" "1.5 %" "$(verdict "$play" 1.5001)"
 row "ticks a second while playing" "$tps" "display refresh 60" "60" \
   "$( (($(echo "$tps >= 58" | bc))) && echo met || echo MISSED)"
 row "peak resident memory while playing (MB)" "$((rss / 1024))" "-" "80 MB" "$(verdict $((rss / 1024)) 80)"
 row "start to first presented frame (ms)" "$first_ms" "-" "300 ms" "$(verdict "$first_ms" 300)"
 for size in 1366x768 1600x900; do
   measure "$size" 20
-  row "CPU while playing at $size, 20 s (%)" "$play" "-" "5 %" "$(verdict "$play" 5)"
+  row "CPU while playing at $size, 20 s (%)" "$play" "-" "1.5 %" "$(verdict "$play" 1.5001)"
 done
 echo "(Xvfb 1280x960, 1366x768 and 1600x900 with openbox; $(nproc) cores; $path)"

@@ -1,4 +1,5 @@
-// Composing a full play frame into the back buffer, and presenting a whole
+// Composing a play frame and a title frame (only what changed) and a full
+// play frame (everything) into the back buffer, and presenting a whole
 // picture into windows of the common screen sizes, beside the plain copy of
 // two full 640 x 480 16-bit screens, in the same run.
 #include <SDL.h>
@@ -67,25 +68,60 @@ struct PlayGame {
     }
 };
 
-void FullFrame(benchmark::State& state) {
-    PlayGame game;
-    auto& gfx = game.gfx;
-    auto& form = game.form;
-    // A full well, the pair, and every display showing.
+// A full well, the pair, and every display showing.
+void FillPlay(sw::Form1& form) {
     for (int y = 0; y < sw::kRows; ++y)
         for (int x = 0; x < sw::kCols; ++x) form.StrBlock(x, y) = std::to_string(1 + (x + y) % 7);
     form.LngLevel = 10;
     form.LngScore = 12345678;
     form.SngTime = 3725;
     form.IntChainShow = 12;
+}
+
+// The whole frame composed every time, as when nothing of the frame
+// before last can be kept.
+void FullFrame(benchmark::State& state) {
+    PlayGame game;
+    game.gfx.incremental = false;
+    FillPlay(game.form);
     for (auto _ : state) {
-        form.IntChainTime = 2000;  // keep the chain display and banner on
-        form.IntVeskTime = 50;
-        form.SubBlockDraw();
-        benchmark::DoNotOptimize(gfx.SurfPrimary->pixels);
+        game.form.IntChainTime = 2000;  // keep the chain display and banner on
+        game.form.IntVeskTime = 50;
+        game.form.SubBlockDraw();
+        benchmark::DoNotOptimize(game.gfx.SurfPrimary->pixels);
     }
 }
 BENCHMARK(FullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A frame of play: the pair two pixels further down, the clock a second on
+// every sixtieth frame, over the full well.
+void PlayFrame(benchmark::State& state) {
+    PlayGame game;
+    FillPlay(game.form);
+    int n = 0;
+    for (auto _ : state) {
+        auto& form = game.form;
+        form.IntChainTime = 2000;
+        form.IntVeskTime = 50;
+        form.IntPairY(0) = form.IntPairY(1) = static_cast<int16_t>(++n * 2 % 384);
+        if (n % 60 == 0) form.SngTime = form.SngTime + 1;
+        form.SubBlockDraw();
+        benchmark::DoNotOptimize(game.gfx.SurfPrimary->pixels);
+    }
+}
+BENCHMARK(PlayFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A tick of the title: the same frame again.
+void TitleFrame(benchmark::State& state) {
+    PlayGame game;
+    game.gfx.PicLoad(1, "title.bmp", 0);
+    game.form.IntScene = sw::kSceneTitle;
+    for (auto _ : state) {
+        game.form.Timer1_Timer();
+        benchmark::DoNotOptimize(game.gfx.SurfPrimary->pixels);
+    }
+}
+BENCHMARK(TitleFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // Ten thousand ticks of play, every frame composed into the back buffer but
 // not presented (no window), with a player that moves and drops at random.

@@ -3,7 +3,7 @@
    wall-clock time of the first presented frame to stderr and, when
    SW_FRAME_LOG names a file, writes a line there for every drawn tick and
    every present:
-     draw NS          the backdrop copied over the whole screen: a tick drew
+     draw NS          a flip asked for the window's surface: a tick drew
      present NS N H   a present that sent N rectangles (1 for a whole
                       picture); H hashes their pixels when SW_FRAME_HASH=1
    Lines are written unbuffered: the game ends with _Exit, or is killed. */
@@ -64,13 +64,54 @@ static unsigned HashRects(SDL_Surface* s, const SDL_Rect* r, int n) {
     return h;
 }
 
+static SDL_Surface* RealWindowSurface(SDL_Window* window) {
+    static SDL_Surface* (*real)(SDL_Window*) = NULL;
+    if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_GetWindowSurface");
+    return real(window);
+}
+
+/* An exposed or resized window is painted again without a tick: the
+   events that ask for it are counted, so their presents log no draw. */
+static int repaints;
+static void Noticed(const SDL_Event* e) {
+    if (e && e->type == SDL_WINDOWEVENT &&
+        (e->window.event == SDL_WINDOWEVENT_EXPOSED ||
+         e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+        ++repaints;
+}
+int SDL_PollEvent(SDL_Event* event) {
+    static int (*real)(SDL_Event*) = NULL;
+    if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_PollEvent");
+    const int got = real(event);
+    if (got) Noticed(event);
+    return got;
+}
+int SDL_WaitEventTimeout(SDL_Event* event, int timeout) {
+    static int (*real)(SDL_Event*, int) = NULL;
+    if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_WaitEventTimeout");
+    const int got = real(event, timeout);
+    if (got) Noticed(event);
+    return got;
+}
+
+/* Every flip of the window-surface path asks for the window's surface once,
+   then presents (with no rectangles when nothing changed): a tick drew. */
+SDL_Surface* SDL_GetWindowSurface(SDL_Window* window) {
+    if (repaints > 0) {
+        --repaints;
+    } else if (LogFd() >= 0) {
+        dprintf(LogFd(), "draw %lld\n", Now());
+    }
+    return RealWindowSurface(window);
+}
+
 /* The game presents either through the window surface (machines without
    graphics hardware) or through a renderer and its streaming texture. */
 int SDL_UpdateWindowSurface(SDL_Window* window) {
     static int (*real)(SDL_Window*) = NULL;
     if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_UpdateWindowSurface");
     const int rc = real(window);
-    SDL_Surface* s = Hashing() ? SDL_GetWindowSurface(window) : NULL;
+    SDL_Surface* s = Hashing() ? RealWindowSurface(window) : NULL;
     SDL_Rect all = {0, 0, s ? s->w : 0, s ? s->h : 0};
     Presented(1, HashRects(s, &all, 1));
     return rc;
@@ -80,7 +121,7 @@ int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int 
     static int (*real)(SDL_Window*, const SDL_Rect*, int) = NULL;
     if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_UpdateWindowSurfaceRects");
     const int rc = real(window, rects, n);
-    Presented(n, Hashing() ? HashRects(SDL_GetWindowSurface(window), rects, n) : 0);
+    Presented(n, Hashing() ? HashRects(RealWindowSurface(window), rects, n) : 0);
     return rc;
 }
 
@@ -101,16 +142,4 @@ void SDL_RenderPresent(SDL_Renderer* renderer) {
     real(renderer);
     Presented(uploaded, uploaded ? uploadHash : 0);
     uploaded = 0;
-}
-
-/* BackDraw copies the 640 x 480 backdrop over the whole back buffer (a
-   page of the layer's own memory), once in every tick that draws. */
-int SDL_UpperBlit(SDL_Surface* src, const SDL_Rect* srcrect, SDL_Surface* dst, SDL_Rect* dstrect) {
-    static int (*real)(SDL_Surface*, const SDL_Rect*, SDL_Surface*, SDL_Rect*) = NULL;
-    if (!real) *(void**)(&real) = dlsym(RTLD_NEXT, "SDL_UpperBlit");
-    if (!srcrect && !dstrect && src && dst && src->w == 640 && src->h == 480 && dst->w == 640 &&
-        dst->h == 480 && (dst->flags & SDL_PREALLOC) && LogFd() >= 0) {
-        dprintf(LogFd(), "draw %lld\n", Now());
-    }
-    return real(src, srcrect, dst, dstrect);
 }

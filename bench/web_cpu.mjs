@@ -1,7 +1,11 @@
 // CPU of the browser build in headless Chromium, the way bench/budgets.sh
 // measures the desktop game: 5 s on the title, then SECONDS of play with
 // Left and Up now and then. Prints the % of one core used by the renderer
-// (where the game runs) and by all of Chromium's processes together.
+// (where the game runs) and by all of Chromium's processes together, beside
+// the targets. Play is then measured twice more to split its cost: with the
+// sound stopped (the page's audio context suspended), and with the sound
+// stopped and no picture sent to the canvas; the differences are the
+// sound's and the picture's shares, the last figure the rest.
 //   node bench/web_cpu.mjs SITE_DIR [SECONDS]
 // Run from tests/web's folder tree so playwright-core is found:
 //   NODE_PATH=tests/web/node_modules node bench/web_cpu.mjs build-web/site
@@ -54,9 +58,11 @@ async function cpu(s, during = async () => {}) {
   const end = Date.now() + s * 1000;
   while (Date.now() < end) await during();
   const b = ticks();
-  const pct = (x) => ((x * 100) / (tck * s)).toFixed(1);
-  return `renderer ${pct(b.renderer - a.renderer)} %, all of Chromium ${pct(b.all - a.all)} %`;
+  const pct = (x) => (x * 100) / (tck * s);
+  return { renderer: pct(b.renderer - a.renderer), all: pct(b.all - a.all) };
 }
+const show = (c, target) => `renderer ${c.renderer.toFixed(1)} %, all of Chromium ${c.all.toFixed(1)} %` +
+  (target ? ` (target ${target} %: ${c.all <= target ? 'met' : 'MISSED'})` : '');
 
 const context = await chromium.launchPersistentContext(fs.mkdtempSync(path.join(os.tmpdir(), 'sw-cpu-')), {
   executablePath: '/usr/bin/chromium', headless: true, viewport: { width: 1280, height: 1000 },
@@ -67,14 +73,24 @@ const page = context.pages()[0] || await context.newPage();
 await page.goto(`http://127.0.0.1:${server.address().port}/`);
 await page.waitForFunction(() => window.Module && Module.stored > 0, null, { timeout: 60000 });
 await page.waitForTimeout(4500);  // the logo: 201 ticks
-console.log(`title, 5 s: ${await cpu(5)}`);
+console.log(`title, 5 s: ${show(await cpu(5), 4)}`);
 await page.keyboard.press('Enter');
 await page.waitForTimeout(3000);  // the ready sequence
 let n = 0;
-console.log(`play, ${seconds} s: ${await cpu(seconds, async () => {
+const steer = async () => {
   await page.keyboard.press(n++ % 2 ? 'ArrowUp' : 'ArrowLeft');
   await page.waitForTimeout(400);
-})}`);
+};
+const play = await cpu(seconds, steer);
+console.log(`play, ${seconds} s: ${show(play, 8)}`);
+await page.evaluate(() => Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.suspend());
+const quiet = await cpu(seconds, steer);
+console.log(`play without sound, ${seconds} s: ${show(quiet)}`);
+await page.evaluate(() => { CanvasRenderingContext2D.prototype.putImageData = () => {}; });
+const rest = await cpu(seconds, steer);
+console.log(`play without sound or picture, ${seconds} s: ${show(rest)}`);
+console.log(`play, all of Chromium: sound ${(play.all - quiet.all).toFixed(1)} %, picture ` +
+  `${(quiet.all - rest.all).toFixed(1)} %, the rest ${rest.all.toFixed(1)} %`);
 console.log(`(headless Chromium, --disable-gpu, 1280 x 1000 page, ${os.cpus().length} cores)`);
 await context.close();
 server.close();

@@ -61,7 +61,7 @@ struct Layers {
     sw::SdlGraphics gfx{plat};
     sw::SdlSound snd{plat};
     const fs::path pic = plat.dir / "pic", sound = plat.dir / "sound";
-    SDL_Surface* Back() { return gfx.SurfBackBuf; }
+    SDL_Surface* Back() { return gfx.Composed(); }
     Layers() {
         fs::create_directories(pic);
         fs::create_directories(sound);

@@ -12,6 +12,11 @@
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
+
+// The page's side (web/library.js): the rectangle (x, y, w, h) of the
+// canvas's picture, width x height RGBA pixels at pixels.
+extern "C" void sw_page_canvas(const void* pixels, int width, int height, int x, int y, int w,
+                               int h);
 #endif
 
 #include "game/errors.h"
@@ -22,7 +27,11 @@ namespace {
 
 // No picture of the game is larger than the screen; a generous limit.
 constexpr long long kMaxPictureSide = 4096;
-constexpr size_t kPageBytes = kScreenW * kScreenH * 2;
+#ifdef __EMSCRIPTEN__
+constexpr Uint32 kOpaque = 0xFF000000u;
+#else
+constexpr Uint32 kOpaque = 0;
+#endif
 
 std::string SdlError(const std::string& what) {
     return what + ": " + SDL_GetError();
@@ -125,11 +134,11 @@ SdlGraphics::SdlGraphics(IPlatform& platform)
 
 SdlGraphics::~SdlGraphics() = default;
 
-SurfacePtr SdlGraphics::Decoded(const std::string& path) {
+const SdlGraphics::CacheEntry& SdlGraphics::Decoded(const std::string& path) {
     // The logo is loaded again on every tick; a file unchanged since it was
     // last decoded (same size, and the same modification time to the file
     // system's full resolution, so a rewrite within the second counts) is
-    // copied from memory, while a file that has gone or changed is read
+    // taken from memory, while a file that has gone or changed is read
     // again and fails as it should.
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -139,11 +148,10 @@ SurfacePtr SdlGraphics::Decoded(const std::string& path) {
     auto it = cache_.find(path);
     if (it == cache_.end() || it->second.size != size || it->second.mtime != mtime) {
         SurfacePtr fresh = LoadBitmap565(path);
-        it = cache_.insert_or_assign(path, CacheEntry{size, mtime, std::move(fresh)}).first;
+        it = cache_.insert_or_assign(path, CacheEntry{size, mtime, std::move(fresh), ++decodings_})
+                 .first;
     }
-    SurfacePtr copy(SDL_DuplicateSurface(it->second.surface.get()));
-    if (!copy) throw RunTimeError(SdlError("cannot copy picture " + path));
-    return copy;
+    return it->second;
 }
 
 std::string SdlGraphics::PicFile(const std::string& name) {
@@ -230,12 +238,24 @@ void SdlGraphics::UpdateRefreshRate() {
     pace_ = std::chrono::nanoseconds(1000000000LL / hz);
 }
 
+void SdlGraphics::Retire(SurfacePtr& s) {
+    // A frame written down but not yet composed may still copy from it.
+    if (deferred_ && s) retired_.push_back(std::move(s));
+    s.reset();
+}
+
 void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t Touka) {
     CheckSlot(IntIdx, "PicLoad");
-    SurfacePtr pic = Decoded(PicFile(PicPath));
+    const CacheEntry& file = Decoded(PicFile(PicPath));
     // Any nonzero Touka makes black transparent; zero keys out the one
     // saturated blue 0x00FF instead.
     const Uint16 key = Touka != 0 ? 0x0000 : 0x00FF;
+    const Uint64 id = file.id * 2 + (Touka != 0);
+    // The same picture with the same key again (the logo, every tick)
+    // changes nothing.
+    if (SurfPic[IntIdx] && picId_[IntIdx] == id) return;
+    SurfacePtr pic(SDL_DuplicateSurface(file.surface.get()));
+    if (!pic) throw RunTimeError(SdlError("cannot copy picture " + PicFile(PicPath)));
     SDL_SetColorKey(pic.get(), SDL_TRUE, key);
     // A picture with much transparency gets a run-length encoded twin for
     // copies of the whole picture (the full-screen frame and panels): it
@@ -249,9 +269,11 @@ void SdlGraphics::PicLoad(int16_t IntIdx, const std::string& PicPath, int16_t To
         SDL_SetSurfaceRLE(whole.get(), 1);
     }
     // Only a picture read whole replaces what the slot held.
+    Retire(SurfPic[IntIdx]);
+    Retire(SurfPicWhole[IntIdx]);
     SurfPic[IntIdx] = std::move(pic);
     SurfPicWhole[IntIdx] = std::move(whole);
-    PicKey[IntIdx] = key;
+    picId_[IntIdx] = id;
 }
 
 void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double SakiX, double SakiY,
@@ -272,35 +294,158 @@ void SdlGraphics::PicDraw(int16_t IntIdx, double MotoX, double MotoY, double Sak
     if (left < 0 || top < 0 || right > pic->w || bottom > pic->h) return;
     if (dx < 0 || dy < 0 || dx + w > kScreenW || dy + h > kScreenH) return;
 
-    SDL_Rect src{static_cast<int>(left), static_cast<int>(top), static_cast<int>(w),
-                 static_cast<int>(h)};
-    SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
-                 static_cast<int>(h)};
+    const SDL_Rect src{static_cast<int>(left), static_cast<int>(top), static_cast<int>(w),
+                       static_cast<int>(h)};
+    const SDL_Rect dst{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
+                       static_cast<int>(h)};
     const bool wholePicture = left == 0 && top == 0 && w == pic->w && h == pic->h;
     SDL_Surface* from = wholePicture && SurfPicWhole[IntIdx] ? SurfPicWhole[IntIdx].get() : pic;
+    const Draw d{picId_[IntIdx], pic, from, src, dst};
+    if (!deferred_) {
+        // Drawn straight onto the back buffer, which no longer holds the
+        // frame before last.
+        Blit(d, nullptr);
+        backFrame_.known = false;
+    }
+    if (frame_.known) frame_.draws.push_back(d);
+}
+
+void SdlGraphics::Blit(const Draw& d, const SDL_Rect* clip) {
+    SDL_Rect src = d.src, dst = d.dst;
+    SDL_Surface* from = d.from;
+    if (clip) {
+        SDL_Rect part;
+        if (!SDL_IntersectRect(&d.dst, clip, &part)) return;
+        if (part.w != dst.w || part.h != dst.h) from = d.plain;
+        src = {src.x + part.x - dst.x, src.y + part.y - dst.y, part.w, part.h};
+        dst = part;
+    }
     SDL_BlitSurface(from, &src, SurfBackBuf, &dst);
 }
 
 void SdlGraphics::BackLoad(const std::string& PicPath) {
-    SurfacePtr pic = Decoded(PicFile(PicPath));
+    const CacheEntry& file = Decoded(PicFile(PicPath));
+    if (SurfBg && bgId_ == file.id) return;
+    SDL_Surface* pic = file.surface.get();
     SurfacePtr bg = NewScreenSurface();
     // Any size is stretched to fill the screen.
     const int rc = (pic->w == kScreenW && pic->h == kScreenH)
-                       ? SDL_BlitSurface(pic.get(), nullptr, bg.get(), nullptr)
-                       : SDL_BlitScaled(pic.get(), nullptr, bg.get(), nullptr);
+                       ? SDL_BlitSurface(pic, nullptr, bg.get(), nullptr)
+                       : SDL_BlitScaled(pic, nullptr, bg.get(), nullptr);
     if (rc != 0) throw RunTimeError(SdlError("cannot stretch picture " + PicFile(PicPath)));
+    Retire(SurfBg);
     SurfBg = std::move(bg);
+    bgId_ = file.id;
 }
 
 void SdlGraphics::BackDraw() {
     if (!SurfBg) throw RunTimeError("BackDraw: no backdrop has been loaded");
-    SDL_BlitSurface(SurfBg.get(), nullptr, SurfBackBuf, nullptr);
+    // The backdrop covers everything drawn before it: the frame starts
+    // here, and is only written down until the flip.
+    frame_.known = true;
+    frame_.bg = bgId_;
+    frame_.bgSurf = SurfBg.get();
+    frame_.draws.clear();
+    deferred_ = true;
+}
+
+SDL_Surface* SdlGraphics::Composed() {
+    if (deferred_) {
+        Recompose(nullptr);
+        deferred_ = false;
+        retired_.clear();
+        backFrame_.known = false;
+    }
+    return SurfBackBuf;
+}
+
+void SdlGraphics::Recompose(const std::vector<SDL_Rect>* areas) {
+    if (!areas) {
+        SDL_BlitSurface(frame_.bgSurf, nullptr, SurfBackBuf, nullptr);
+        for (const Draw& d : frame_.draws) Blit(d, nullptr);
+        return;
+    }
+    for (const SDL_Rect& a : *areas) {
+        SDL_Rect src = a, dst = a;
+        SDL_BlitSurface(frame_.bgSurf, &src, SurfBackBuf, &dst);
+        for (const Draw& d : frame_.draws) Blit(d, &a);
+    }
+}
+
+bool SdlGraphics::Differences(const Frame& a, const Frame& b, std::vector<SDL_Rect>& out) {
+    // Where two frames over the same backdrop may differ. The draws found
+    // in both, in the same order, put the same pixels wherever no other
+    // draw touches: only the rectangles of the draws left over can differ.
+    // Matching walks both lists together, and past an inserted or removed
+    // draw looks a little ahead for the next pair.
+    out.clear();
+    if (!a.known || !b.known || a.bg != b.bg) return false;
+    constexpr size_t kAhead = 24;
+    const std::vector<Draw>&da = a.draws, &db = b.draws;
+    size_t i = 0, j = 0;
+    auto add = [&out](const SDL_Rect& r) {
+        SDL_Rect m = r;
+        // Overlapping areas become one, so no pixel is composed twice.
+        for (size_t k = 0; k < out.size();) {
+            if (SDL_HasIntersection(&m, &out[k])) {
+                SDL_UnionRect(&m, &out[k], &m);
+                out[k] = out.back();
+                out.pop_back();
+                k = 0;
+            } else {
+                ++k;
+            }
+        }
+        out.push_back(m);
+    };
+    while (i < da.size() && j < db.size()) {
+        if (da[i] == db[j]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        size_t skipA = kAhead, skipB = kAhead;
+        for (size_t k = 1; k < kAhead && i + k < da.size(); ++k)
+            if (da[i + k] == db[j]) {
+                skipA = k;
+                break;
+            }
+        for (size_t k = 1; k < kAhead && j + k < db.size(); ++k)
+            if (db[j + k] == da[i]) {
+                skipB = k;
+                break;
+            }
+        if (skipA < kAhead && skipA <= skipB) {
+            while (skipA-- > 0) add(da[i++].dst);
+        } else if (skipB < kAhead) {
+            while (skipB-- > 0) add(db[j++].dst);
+        } else {
+            add(da[i++].dst);
+            add(db[j++].dst);
+        }
+    }
+    while (i < da.size()) add(da[i++].dst);
+    while (j < db.size()) add(db[j++].dst);
+    return true;
 }
 
 void SdlGraphics::SurfFlip() {
+    // Only the areas where this frame's draws differ from those of the
+    // frame the back buffer holds (the one before last) are composed.
+    if (deferred_) {
+        const bool alike = incremental && Differences(backFrame_, frame_, areas_);
+        Recompose(alike ? &areas_ : nullptr);
+        deferred_ = false;
+    }
+    retired_.clear();
+    const bool seen = incremental && window_ && Differences(shownFrame_, frame_, shownAreas_);
     // Page flip: the composed frame goes on screen and the old front
     // buffer, still holding the previous frame, becomes the back buffer.
     std::swap(SurfBackBuf->pixels, SurfPrimary->pixels);
+    std::swap(backFrame_, shownFrame_);
+    std::swap(shownFrame_, frame_);
+    frame_.known = false;
+    frame_.draws.clear();
     if (!window_) return;
     if (pace_.count() > 0) {
         // A synchronised flip shows the frame at the display's next
@@ -315,19 +460,22 @@ void SdlGraphics::SurfFlip() {
         }
         lastFlip_ = now;
     }
-    Present(false);
+    Present(seen ? &shownAreas_ : nullptr);
 }
 
-void SdlGraphics::Present(bool full) {
-    // Every flip reaches the screen; a frame equal to the one shown sends
-    // no pixels.
-    full = full || !presented_;
-    const bool changed = renderer_ ? PresentWithRenderer(full) : PresentToWindowSurface(full);
-    if (changed) std::memcpy(shown_.data(), SurfPrimary->pixels, kPageBytes);
+void SdlGraphics::Present(const std::vector<SDL_Rect>* areas) {
+    // Every flip reaches the screen; only the areas that can have changed
+    // since the frame on screen send pixels.
+    if (!presented_) areas = nullptr;
+    if (renderer_) {
+        PresentWithRenderer(areas);
+    } else {
+        PresentToWindowSurface(areas);
+    }
     presented_ = true;
 }
 
-bool SdlGraphics::PresentWithRenderer(bool full) {
+bool SdlGraphics::PresentWithRenderer(const std::vector<SDL_Rect>* areas) {
     int w = 0, h = 0;
     const bool windowed = !Fullscreen();
     if (SDL_GetRendererOutputSize(renderer_.get(), &w, &h) == 0 &&
@@ -340,11 +488,17 @@ bool SdlGraphics::PresentWithRenderer(bool full) {
         SDL_RenderSetIntegerScale(renderer_.get(), whole ? SDL_TRUE : SDL_FALSE);
         SDL_RenderSetLogicalSize(renderer_.get(), kScreenW, kScreenH);
     }
-    const bool changed = full || std::memcmp(SurfPrimary->pixels, shown_.data(), kPageBytes) != 0;
-    if (changed &&
-        SDL_UpdateTexture(texture_.get(), nullptr, SurfPrimary->pixels, SurfPrimary->pitch) != 0) {
-        throw RunTimeError(SdlError("cannot show the frame"));
+    const auto* pixels = static_cast<const Uint8*>(SurfPrimary->pixels);
+    const int pitch = SurfPrimary->pitch;
+    bool failed = false;
+    if (!areas) {
+        failed = SDL_UpdateTexture(texture_.get(), nullptr, pixels, pitch) != 0;
+    } else {
+        for (const SDL_Rect& r : *areas)
+            failed |=
+                SDL_UpdateTexture(texture_.get(), &r, pixels + r.y * pitch + r.x * 2, pitch) != 0;
     }
+    if (failed) throw RunTimeError(SdlError("cannot show the frame"));
     // The renderer's back buffer is undefined after a present: draw it all.
     if (SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255) != 0 ||
         SDL_RenderClear(renderer_.get()) != 0 ||
@@ -352,30 +506,32 @@ bool SdlGraphics::PresentWithRenderer(bool full) {
         throw RunTimeError(SdlError("cannot show the frame"));
     }
     SDL_RenderPresent(renderer_.get());
-    return changed;
+    return !areas || !areas->empty();
 }
 
-bool SdlGraphics::PresentToWindowSurface(bool full) {
+bool SdlGraphics::PresentToWindowSurface(const std::vector<SDL_Rect>* areas) {
     SDL_Surface* ws = SDL_GetWindowSurface(window_.get());
     if (!ws) throw RunTimeError(SdlError("cannot draw into the window"));
     const int bytes = ws->format->BytesPerPixel;
     const bool windowed = !Fullscreen();
     if (ws->w != scaleW_ || ws->h != scaleH_ || windowed != scaleWindowed_ ||
         ws->format->format != lutFormat_) {
-        full = true;
+        areas = nullptr;
         scaleW_ = ws->w;
         scaleH_ = ws->h;
         scaleWindowed_ = windowed;
         scaler_.Plan(ws->w, ws->h, windowed);
         box_ = scaler_.Picture();
         if (ws->format->format != lutFormat_) {
-            // Every RGB565 value mapped once to the window's pixel format.
+            // Every RGB565 value mapped once to the window's pixel format
+            // (in the browser with an opaque alpha byte, as the canvas's
+            // image data wants it).
             lut_.resize(65536);
             for (Uint32 v = 0; v < 65536; ++v) {
                 const Uint8 r = static_cast<Uint8>(((v >> 11) & 31) * 255 / 31);
                 const Uint8 g = static_cast<Uint8>(((v >> 5) & 63) * 255 / 63);
                 const Uint8 b = static_cast<Uint8>((v & 31) * 255 / 31);
-                lut_[v] = SDL_MapRGB(ws->format, r, g, b);
+                lut_[v] = SDL_MapRGB(ws->format, r, g, b) | kOpaque;
             }
             lutFormat_ = ws->format->format;
         }
@@ -383,7 +539,7 @@ bool SdlGraphics::PresentToWindowSurface(bool full) {
     if (bytes != 2 && bytes != 4) {
         // Palette and three-byte windows are left to SDL's own blitter.
         SDL_Rect dst{box_.x, box_.y, box_.w, box_.h};
-        if ((full && SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0)) != 0) ||
+        if ((!areas && SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0)) != 0) ||
             SDL_BlitScaled(SurfPrimary, nullptr, ws, &dst) != 0 ||
             SDL_UpdateWindowSurface(window_.get()) != 0) {
             throw RunTimeError(SdlError("cannot show the frame"));
@@ -391,25 +547,35 @@ bool SdlGraphics::PresentToWindowSurface(bool full) {
         return true;
     }
 
-    // The table scaler writes the bands of rows that changed since the
-    // frame on screen and only those go to the window: a falling pair
-    // touches a few percent of the picture.
+    // The table scaler writes only the areas that changed since the frame
+    // on screen, and only those go to the window: a falling pair touches a
+    // few percent of the picture.
+    const auto* frame = static_cast<const Uint16*>(SurfPrimary->pixels);
     if (SDL_MUSTLOCK(ws)) SDL_LockSurface(ws);
-    scaler_.Copy(static_cast<const Uint16*>(SurfPrimary->pixels), full ? nullptr : shown_.data(),
-                 lut_.data(), ws->pixels, ws->pitch, bytes, boxes_);
+    if (!areas) {
+        scaler_.Copy(frame, nullptr, lut_.data(), ws->pixels, ws->pitch, bytes, boxes_);
+    } else {
+        boxes_.clear();
+        for (const SDL_Rect& r : *areas)
+            scaler_.CopyArea(frame, {r.x, r.y, r.w, r.h}, lut_.data(), ws->pixels, ws->pitch, bytes,
+                             boxes_);
+    }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
 #ifdef __EMSCRIPTEN__
-    // The browser's canvas takes the whole picture on every update: a
-    // frame with nothing changed sends nothing at all.
-    if (!full && boxes_.empty()) return false;
+    // The page's canvas takes only the changed rectangles; a frame with
+    // nothing changed sends nothing at all.
+    if (ws->pitch == ws->w * 4) {
+        for (const Box& b : boxes_) sw_page_canvas(ws->pixels, ws->w, ws->h, b.x, b.y, b.w, b.h);
+        return !boxes_.empty();
+    }
 #endif
     dirty_.clear();
     for (const Box& b : boxes_) dirty_.push_back({b.x, b.y, b.w, b.h});
-    const int rc = full ? SDL_UpdateWindowSurface(window_.get())
-                        : SDL_UpdateWindowSurfaceRects(window_.get(), dirty_.data(),
-                                                       static_cast<int>(dirty_.size()));
+    const int rc = !areas ? SDL_UpdateWindowSurface(window_.get())
+                          : SDL_UpdateWindowSurfaceRects(window_.get(), dirty_.data(),
+                                                         static_cast<int>(dirty_.size()));
     if (rc != 0) throw RunTimeError(SdlError("cannot show the frame"));
-    return !boxes_.empty();
+    return true;
 }
 
 bool SdlGraphics::NoGraphicsDevice() {
@@ -462,7 +628,7 @@ void SdlGraphics::Repaint() {
         SDL_SetWindowSize(window_.get(), std::max(w, kScreenW), std::max(h, kScreenH));
     }
     scaleW_ = scaleH_ = 0;
-    Present(true);
+    Present(nullptr);
 }
 
 void SdlGraphics::ToggleFullscreen() {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -61,8 +62,14 @@ class SdlGraphics : public IGraphics {
 
     // The frame being composed, and the one on screen: two fixed surfaces
     // over our own memory (not owners; the layer keeps them to the end).
+    // The back buffer is brought up to date at each flip; Composed() shows
+    // the frame drawn so far before then.
     SDL_Surface* SurfBackBuf = nullptr;
     SDL_Surface* SurfPrimary = nullptr;
+    SDL_Surface* Composed();
+    // Off: every frame is composed whole, as the frame before last is
+    // never trusted (for comparing the two ways).
+    bool incremental = true;
 
     // Shows the page on screen again (after an expose or a resize).
     void Repaint();
@@ -72,12 +79,36 @@ class SdlGraphics : public IGraphics {
         std::uintmax_t size;
         std::filesystem::file_time_type mtime;
         SurfacePtr surface;
+        Uint64 id;  // one for each decoding: equal ids, equal pixels
+    };
+    // One rectangle copy of a frame; equal draws put equal pixels.
+    struct Draw {
+        Uint64 pic;  // the picture's decoding and colour key
+        SDL_Surface* plain;
+        SDL_Surface* from;  // the plain picture, or its twin for a whole copy
+        SDL_Rect src, dst;
+        bool operator==(const Draw& o) const {
+            return pic == o.pic && std::memcmp(&src, &o.src, sizeof src) == 0 &&
+                   std::memcmp(&dst, &o.dst, sizeof dst) == 0;
+        }
+    };
+    // What a page shows: the backdrop, then the draws in order. Not known
+    // when the frame was drawn over an older one without a backdrop.
+    struct Frame {
+        bool known = false;
+        Uint64 bg = 0;
+        SDL_Surface* bgSurf = nullptr;
+        std::vector<Draw> draws;
     };
     std::string PicFile(const std::string& name);
-    SurfacePtr Decoded(const std::string& path);
-    void Present(bool full);
-    bool PresentToWindowSurface(bool full);
-    bool PresentWithRenderer(bool full);
+    const CacheEntry& Decoded(const std::string& path);
+    void Blit(const Draw& d, const SDL_Rect* clip);
+    void Retire(SurfacePtr& s);
+    void Recompose(const std::vector<SDL_Rect>* areas);
+    static bool Differences(const Frame& a, const Frame& b, std::vector<SDL_Rect>& out);
+    void Present(const std::vector<SDL_Rect>* areas);
+    bool PresentToWindowSurface(const std::vector<SDL_Rect>* areas);
+    bool PresentWithRenderer(const std::vector<SDL_Rect>* areas);
     void UpdateRefreshRate();
     static bool EmulatedRenderer(const SDL_RendererInfo& info);
     static bool NoGraphicsDevice();
@@ -86,10 +117,21 @@ class SdlGraphics : public IGraphics {
     std::vector<Uint16> pages_[2];
     SurfacePtr pageSurf_[2];
     SurfacePtr SurfBg;
+    Uint64 bgId_ = 0;
     std::array<SurfacePtr, kPicSlots> SurfPic;
     std::array<SurfacePtr, kPicSlots> SurfPicWhole;  // RLE twins for whole copies
-    std::array<Uint16, kPicSlots> PicKey{};          // colour key on the 16-bit value
+    std::array<Uint64, kPicSlots> picId_{};          // decoding and key of each slot
     std::map<std::string, CacheEntry> cache_;
+    Uint64 decodings_ = 0;
+
+    // The frame being drawn, the one on screen and the one the back buffer
+    // holds (the frame before last). Until the flip a frame that began with
+    // the backdrop is only written down (deferred); pictures replaced
+    // meanwhile are kept here until then.
+    Frame frame_, shownFrame_, backFrame_;
+    bool deferred_ = false;
+    std::vector<SurfacePtr> retired_;
+    std::vector<SDL_Rect> areas_, shownAreas_;
 
     // Declared in this order so the texture goes before its renderer and
     // the renderer before its window.
@@ -104,7 +146,6 @@ class SdlGraphics : public IGraphics {
     bool vsync_ = false, presented_ = false;
     std::chrono::nanoseconds pace_{0};
     std::chrono::steady_clock::time_point lastFlip_{};
-    std::vector<Uint16> shown_ = std::vector<Uint16>(kScreenW * kScreenH);
 
     // The window-surface path: every RGB565 value in the window's format,
     // and the table scaler with its rectangles.

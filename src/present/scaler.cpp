@@ -52,6 +52,46 @@ void Scaler::Copy(const uint16_t* frame, const uint16_t* shown, const uint32_t* 
 }
 
 template <typename Pixel>
+void Scaler::CopyBlock(const uint16_t* frame, int lo, int hi, int top, int bottom,
+                       const uint32_t* lut, uint8_t* pixels, int pitch) const {
+    // Picture columns lo to hi of the rows top to bottom (exclusive).
+    auto row = [&](int y) {
+        return reinterpret_cast<Pixel*>(pixels + static_cast<long>(y) * pitch);
+    };
+    const int x0 = box_.x + colStart_[lo], width = colStart_[hi + 1] - colStart_[lo];
+    for (int y = top; y < bottom; ++y) {
+        const int first = rowStart_[y], last = rowStart_[y + 1];
+        if (first == last) continue;
+        const uint16_t* src = frame + y * kW;
+        Pixel* start = row(box_.y + first) + x0;
+        Pixel* out = start;
+        for (int x = lo; x <= hi; ++x) {
+            const Pixel c = static_cast<Pixel>(lut[src[x]]);
+            for (int n = colStart_[x + 1] - colStart_[x]; n > 0; --n) *out++ = c;
+        }
+        // The other window rows showing this picture row are the same.
+        for (int wy = first + 1; wy < last; ++wy) {
+            std::memcpy(row(box_.y + wy) + x0, start, static_cast<size_t>(width) * sizeof(Pixel));
+        }
+    }
+}
+
+void Scaler::CopyArea(const uint16_t* frame, const Box& area, const uint32_t* lut, void* pixels,
+                      int pitch, int bytesPerPixel, std::vector<Box>& rects) const {
+    const int lo = area.x, hi = area.x + area.w - 1, top = area.y, bottom = area.y + area.h;
+    const Box r{box_.x + colStart_[lo], box_.y + rowStart_[top], colStart_[hi + 1] - colStart_[lo],
+                rowStart_[bottom] - rowStart_[top]};
+    if (r.w <= 0 || r.h <= 0) return;
+    auto* bytes = static_cast<uint8_t*>(pixels);
+    if (bytesPerPixel == 4) {
+        CopyBlock<uint32_t>(frame, lo, hi, top, bottom, lut, bytes, pitch);
+    } else {
+        CopyBlock<uint16_t>(frame, lo, hi, top, bottom, lut, bytes, pitch);
+    }
+    rects.push_back(r);
+}
+
+template <typename Pixel>
 void Scaler::CopyAs(const uint16_t* frame, const uint16_t* shown, const uint32_t* lut,
                     uint8_t* pixels, int pitch, std::vector<Box>& rects) const {
     rects.clear();
@@ -90,22 +130,7 @@ void Scaler::CopyAs(const uint16_t* frame, const uint16_t* shown, const uint32_t
         const Box r{box_.x + colStart_[lo], box_.y + rowStart_[band],
                     colStart_[hi + 1] - colStart_[lo], rowStart_[band + kBand] - rowStart_[band]};
         if (r.w <= 0 || r.h <= 0) continue;  // a window smaller than the picture drops rows
-        for (int y = band; y < band + kBand; ++y) {
-            const int top = rowStart_[y], bottom = rowStart_[y + 1];
-            if (top == bottom) continue;
-            const uint16_t* src = frame + y * kW;
-            Pixel* first = row(box_.y + top) + r.x;
-            Pixel* out = first;
-            for (int x = lo; x <= hi; ++x) {
-                const Pixel c = static_cast<Pixel>(lut[src[x]]);
-                for (int n = colStart_[x + 1] - colStart_[x]; n > 0; --n) *out++ = c;
-            }
-            // The other window rows showing this picture row are the same.
-            for (int wy = top + 1; wy < bottom; ++wy) {
-                std::memcpy(row(box_.y + wy) + r.x, first,
-                            static_cast<size_t>(r.w) * sizeof(Pixel));
-            }
-        }
+        CopyBlock<Pixel>(frame, lo, hi, band, band + kBand, lut, pixels, pitch);
         if (shown) rects.push_back(r);
     }
 }

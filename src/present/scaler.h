@@ -39,7 +39,15 @@ class Scaler {
     void Copy(const uint16_t* frame, const uint16_t* shown, const uint32_t* lut, void* pixels,
               int pitch, int bytesPerPixel, std::vector<Box>& rects) const;
 
+    // Copies the area of the picture (x, y, w, h) the same way, and
+    // appends the window rectangle written to rects.
+    void CopyArea(const uint16_t* frame, const Box& area, const uint32_t* lut, void* pixels,
+                  int pitch, int bytesPerPixel, std::vector<Box>& rects) const;
+
   private:
+    template <typename Pixel>
+    void CopyBlock(const uint16_t* frame, int lo, int hi, int top, int bottom, const uint32_t* lut,
+                   uint8_t* pixels, int pitch) const;
     template <typename Pixel>
     void CopyAs(const uint16_t* frame, const uint16_t* shown, const uint32_t* lut, uint8_t* pixels,
                 int pitch, std::vector<Box>& rects) const;
