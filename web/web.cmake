@@ -39,3 +39,6 @@ target_link_options(sevenwell_web PRIVATE -fexceptions -sALLOW_MEMORY_GROWTH=1
 set_target_properties(sevenwell_web PROPERTIES OUTPUT_NAME game SUFFIX .js
   RUNTIME_OUTPUT_DIRECTORY ${SW_WEB_SITE} LINK_DEPENDS "${SW_WEB_PRE};${CMAKE_CURRENT_SOURCE_DIR}/web/library.js;${SW_WEB_DATA}")
 configure_file(web/index.html ${SW_WEB_SITE}/index.html COPYONLY)
+foreach(page touch.js touch.css onetab.js)
+  configure_file(web/${page} ${SW_WEB_SITE}/${page} COPYONLY)
+endforeach()
