@@ -89,7 +89,7 @@ endforeach()
 
 # The page's files, the gzipped code and data, and last the service
 # worker, named after everything else.
-set(SW_WEB_PAGE index.html loader.js manifest.webmanifest)
+set(SW_WEB_PAGE index.html loader.js manifest.webmanifest touch.js touch.css onetab.js)
 list(TRANSFORM SW_WEB_PAGE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/web/)
 add_custom_command(OUTPUT ${SW_WEB_SITE}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${SW_WEB_STAGE} -DSITE=${SW_WEB_SITE} "-DPAGE=${SW_WEB_PAGE}"

@@ -60,6 +60,10 @@ class SdlPlatform : public IPlatform {
     // The browser's loop: one animation frame's events and timers, and
     // the score file handed to the browser's storage once it has changed.
     static void Frame(void* self);
+    // Holding, going on and closing come from the page's own events,
+    // which fire even while the tab is hidden and its frames stop: they
+    // are acted on the moment they arrive, not at the next frame.
+    static int AtOnce(void* self, SDL_Event* event);
     void PersistScore();
     Form1* form_ = nullptr;
     std::string scoreStamp_;

@@ -1,12 +1,14 @@
 // The platform's browser side: the loop runs from the browser's animation
-// frames, the game's one box and its end are shown in the page, and the
-// score file is handed to the browser's storage after every write.
+// frames, the game's one box and its end are shown in the page, the score
+// file is handed to the browser's storage after every write, and the page's
+// buttons and tabs reach the game as keys and the close command.
 #include <emscripten.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/keycodes.h"
 #include "platform/sdl_platform.h"
 
 namespace sw {
@@ -72,6 +74,33 @@ void SdlPlatform::PersistScore() {
     sw_page_store();
 }
 
+int SdlPlatform::AtOnce(void* self, SDL_Event* event) {
+    bool now = event->type == SDL_QUIT;
+    if (event->type == SDL_WINDOWEVENT) {
+        switch (event->window.event) {
+            case SDL_WINDOWEVENT_HIDDEN:
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_MINIMIZED:
+            case SDL_WINDOWEVENT_RESTORED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                now = true;
+                break;
+            default:
+                break;
+        }
+    }
+    if (!now) return 1;  // into the queue, for the next frame
+    auto& p = *static_cast<SdlPlatform*>(self);
+    try {
+        p.Handle(*p.form_, *event);
+    } catch (const std::exception& e) {
+        p.ReportRunTimeError(e.what());
+    }
+    return 0;
+}
+
 void SdlPlatform::Frame(void* self) {
     // Once per animation frame: the events that came, then each timer
     // that is due fires once. A frame later than a period (the 10 ms tick
@@ -100,6 +129,7 @@ void SdlPlatform::Run(Form1& form) {
         form.Form_Load();
         if (timer1Interval_ > 0)
             timer1_.Start(SDL_GetTicks64(), static_cast<uint32_t>(timer1Interval_));
+        SDL_SetEventFilter(&SdlPlatform::AtOnce, this);
     } catch (const std::exception& e) {
         ReportRunTimeError(e.what());
     }
@@ -109,3 +139,51 @@ void SdlPlatform::Run(Form1& form) {
 }
 
 }  // namespace sw
+
+// The page's on-screen buttons: the release of one of the game's key codes,
+// queued as the keyboard's own release would be, so it goes the same way
+// (nothing while the game is held).
+extern "C" EMSCRIPTEN_KEEPALIVE void sw_page_key(int code) {
+    SDL_Keycode sym;
+    switch (code) {
+        case sw::kKeyBack:
+            sym = SDLK_BACKSPACE;
+            break;
+        case sw::kKeyEnter:
+            sym = SDLK_RETURN;
+            break;
+        case sw::kKeyEscape:
+            sym = SDLK_ESCAPE;
+            break;
+        case sw::kKeyLeft:
+            sym = SDLK_LEFT;
+            break;
+        case sw::kKeyUp:
+            sym = SDLK_UP;
+            break;
+        case sw::kKeyRight:
+            sym = SDLK_RIGHT;
+            break;
+        case sw::kKeyDown:
+            sym = SDLK_DOWN;
+            break;
+        case sw::kKeyR:
+            sym = SDLK_r;
+            break;
+        default:
+            return;
+    }
+    SDL_Event event{};
+    event.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    event.key.keysym.sym = sym;
+    SDL_PushEvent(&event);
+}
+
+// Another tab of the site takes the game over: this one closes its window
+// as Escape would, at once, even while hidden.
+extern "C" EMSCRIPTEN_KEEPALIVE void sw_page_close() {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
