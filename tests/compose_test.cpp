@@ -14,7 +14,7 @@ namespace {
 struct Side {
     swtest::FakePlatform plat;
     sw::SdlGraphics gfx{plat};
-    swtest::FakeSound snd;
+    swtest::FakeLayers snd;  // its sounds only
     sw::Form1 form{gfx, snd, plat};
     explicit Side(bool incremental) {
         gfx.incremental = incremental;
