@@ -33,5 +33,5 @@ export default async function (t) {
     await server.close();
     await page.reload().then(() => until(() => document.body.dataset.tunes === 'all'));  // from the cache
   });
-  await ctx.close();
+  await ctx.close().then(() => fs.rmSync(site, { recursive: true }));
 }
