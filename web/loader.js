@@ -57,20 +57,21 @@
   Module.swTuneComing = (path) => coming.has(path);
   Module.swTuneWaiting = () => { document.body.dataset.music = 'waiting'; };
   async function fetchTunes() {
-    // Registered only now, so it takes no bandwidth from the first frame.
-    if ('serviceWorker' in navigator)
-      navigator.serviceWorker.register('sw.js').catch((e) => console.warn('no offline play:', e));
+    // The service worker is registered only now, so it takes no bandwidth
+    // from the first frame; the tunes wait for it (a while at most), so
+    // that it keeps them as they come.
+    if ('serviceWorker' in navigator) {
+      const sw = navigator.serviceWorker;
+      const ready = sw.register('sw.js').then(() => sw.controller ||
+        new Promise((ok) => sw.addEventListener('controllerchange', ok, { once: true })));
+      await Promise.race([ready.catch((e) => console.warn('no offline play:', e)),
+        new Promise((ok) => setTimeout(ok, 15000))]);
+    }
     for (const t of tunes) {
-      const name = `sound/${t}.ogg`, data = await download(name, () => {});
+      const data = await download(`sound/${t}.ogg`, () => {});
       box.hidden = true;
       coming.delete(`/sevenwell/sound/${t}.wav`);
       Module.swPlaceTune(`/sevenwell/sound/${t}.wav`, new Uint8Array(await data.arrayBuffer()));
-      // Kept for offline play by this page too: on a first visit the
-      // service worker may not have been in charge when the fetch began.
-      if (window.caches) {
-        for (const c of (await caches.keys()).filter((n) => n.startsWith('sevenwell-')))
-          await (await caches.open(c)).put(name, new Response(data, { headers: { 'Content-Type': 'audio/ogg' } }));
-      }
     }
     document.body.dataset.tunes = 'all';
   }
@@ -90,7 +91,7 @@
     Module.getPreloadedPackage = () => data;
     (Module.postRun = Module.postRun || []).push(() => requestAnimationFrame(() => {
       box.hidden = true;
-      document.body.dataset.firstFrame = String(Math.round(performance.now()));
+      document.body.dataset.firstFrame = String(Math.floor(performance.now()));
       fetchTunes();
     }));
     const script = document.createElement('script');
