@@ -80,7 +80,7 @@ async function keysAndRecords(t, g) {
       const p = await sleep(400).then(() => g.picture());
       expect(p && !off(p, ref[before]), `the screen left the ${before} frame before ${key} was let go`);
       await g.key('up', key);
-      await shows(g, after, 2000);
+      await shows(g, after);
     }
   });
   await t.check('Escape ends the game with status 0 and leaves score.ini alone', async () => {
