@@ -55,27 +55,37 @@ mkdir -p "$srcdir" "$sysroot"
 # Debian's source of a package, unpacked once under src/.
 fetch() {
   local pkg=$1 dir
-  dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
+  dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-[0-9]*" | head -1)
   if [ -z "$dir" ]; then
     # Lists older than the deb-src entry are read again once.
     (cd "$srcdir" && { apt-get source -qq "$pkg" || { $sudo apt-get update -qq && apt-get source -qq "$pkg"; }; } >/dev/null)
-    dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-*" | head -1)
+    dir=$(find "$srcdir" -maxdepth 1 -type d -name "$2-[0-9]*" | head -1)
   fi
   echo "$dir"
 }
 
-if [ ! -e "$sysroot/lib/libSDL2.a" ]; then
+# Both libraries are made small rather than fast (they are downloaded
+# before the first frame), and SDL leaves out the C library's character
+# set tables (its own UTF-8 conversions are all the game needs). A build
+# made with other options is made again.
+small="-Oz -DNDEBUG"
+sdl_opts=(-DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF -DSDL_SYSTEM_ICONV=OFF
+  "-DCMAKE_C_FLAGS_RELEASE=$small")
+sdl_stamp=$sysroot/lib/SDL2.options
+if [ ! -e "$sysroot/lib/libSDL2.a" ] || [ "$(cat "$sdl_stamp" 2>/dev/null)" != "${sdl_opts[*]}" ]; then
   sdl=$(fetch libsdl2 libsdl2)
+  rm -rf "$out/sdl2-build" "$sdl_stamp"
   emcmake cmake -S "$sdl" -B "$out/sdl2-build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$sysroot" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
-    -DSDL_THREADS=OFF >"$out/sdl2-build.log"
+    -DCMAKE_INSTALL_PREFIX="$sysroot" "${sdl_opts[@]}" >"$out/sdl2-build.log"
   cmake --build "$out/sdl2-build" -j "$(nproc)" >>"$out/sdl2-build.log"
   cmake --install "$out/sdl2-build" >>"$out/sdl2-build.log"
+  echo "${sdl_opts[*]}" >"$sdl_stamp"
 fi
 
 mixer_opts=(-DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF
   -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=STB
-  -DSDL2MIXER_WAVE=ON -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_DEPS_SHARED=OFF)
+  -DSDL2MIXER_WAVE=ON -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_DEPS_SHARED=OFF
+  "-DCMAKE_C_FLAGS_RELEASE=$small")
 stamp=$sysroot/lib/SDL2_mixer.options
 if [ ! -e "$sysroot/lib/libSDL2_mixer.a" ] || [ "$(cat "$stamp" 2>/dev/null)" != "${mixer_opts[*]}" ]; then
   mixer=$(fetch libsdl2-mixer libsdl2-mixer)

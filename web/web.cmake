@@ -15,9 +15,11 @@ endif()
 find_program(SW_OGGENC oggenc REQUIRED)
 find_program(SW_RSVG rsvg-convert REQUIRED)
 
-# The game catches its run-time errors: exceptions stay on. The code is
-# made small rather than fast: it is downloaded before the first frame.
-target_compile_options(sevenwell_core PRIVATE -fexceptions -Oz)
+# The game catches its run-time errors: exceptions stay on, as the
+# browser's own WebAssembly exceptions (smaller code than emulating them
+# in JavaScript). The code is made small rather than fast: it is
+# downloaded before the first frame.
+target_compile_options(sevenwell_core PRIVATE -fwasm-exceptions -Oz)
 
 add_library(sevenwell_web_sdl STATIC
   src/present/graphics_sdl.cpp
@@ -26,7 +28,7 @@ add_library(sevenwell_web_sdl STATIC
   src/platform/events.cpp
   src/platform/sdl_platform.cpp
   src/platform/web_platform.cpp)
-target_compile_options(sevenwell_web_sdl PRIVATE -fexceptions -Oz)
+target_compile_options(sevenwell_web_sdl PRIVATE -fwasm-exceptions -Oz)
 target_include_directories(sevenwell_web_sdl PUBLIC ${SW_WEB_SYSROOT}/include/SDL2)
 target_link_libraries(sevenwell_web_sdl PUBLIC sevenwell_core
   ${SW_WEB_SYSROOT}/lib/libSDL2_mixer.a ${SW_WEB_SYSROOT}/lib/libSDL2.a)
@@ -57,9 +59,9 @@ set(SW_WEB_PRE ${CMAKE_CURRENT_SOURCE_DIR}/web/pre.js)
 set(SW_WEB_STAGE ${CMAKE_BINARY_DIR}/stage)
 add_executable(sevenwell_web src/web_main.cpp)
 add_dependencies(sevenwell_web sevenwell_web_data)
-target_compile_options(sevenwell_web PRIVATE -fexceptions -Oz)
+target_compile_options(sevenwell_web PRIVATE -fwasm-exceptions -Oz)
 target_link_libraries(sevenwell_web PRIVATE sevenwell_web_sdl)
-target_link_options(sevenwell_web PRIVATE -fexceptions -Oz -sALLOW_MEMORY_GROWTH=1
+target_link_options(sevenwell_web PRIVATE -fwasm-exceptions -Oz -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web -lidbfs.js
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/web/library.js"
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=sw_audio_helpers "SHELL:--pre-js ${SW_WEB_PRE}"
