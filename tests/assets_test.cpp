@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "game/state.h"
+
 namespace {
 
 const std::string kGame = SW_GAME_DIR;
@@ -58,7 +60,7 @@ TEST(Pictures, EveryFileHasItsSizeAndSurvivesItsColourKey) {
     std::map<std::string, int> files{{"etc.bmp", kBlack},   {"logo.bmp", k255 | kOpaque},
                                      {"bgmst.bmp", kBlack}, {"title.bmp", k255 | kOpaque},
                                      {"conf.bmp", kBlack},  {"white.bmp", kOpaque}};
-    for (int i = 1; i <= 5; ++i) files["bg00" + std::to_string(i) + ".bmp"] = 7;
+    for (int i = 1; i <= sw::kBackgrounds; ++i) files["bg00" + std::to_string(i) + ".bmp"] = 7;
     for (const auto& [name, want] : files) {
         const Picture p = Load(name);
         EXPECT_TRUE(p.w == (name == "conf.bmp" ? 605 : 640) && p.h == 480)
@@ -133,7 +135,8 @@ TEST(Sounds, NoEffectClipsOverAnyTune) {
     // peaks must fit together at any offset. change.wav never plays, and
     // gameover.wav follows the music: they need only fit alone.
     int tunes = 0;
-    for (const char* name : {"bgm01.wav", "bgm02.wav", "bgm03.wav"}) {
+    for (int i = 1; i <= sw::kTunes; ++i) {
+        const std::string name = "bgm0" + std::to_string(i) + ".wav";
         const int peak = Peak(name);
         EXPECT_GT(peak, 0) << name << " is silent";
         tunes = std::max(tunes, peak);
