@@ -90,7 +90,7 @@ TEST(Graphics, ColourKeyFollowsTheLatestLoadAndOnlyRectanglesWhollyInsideAreDraw
     const struct {
         int16_t touka;
         Uint16 black, blue;  // what lands where the sheet is black / blue
-    } keys[] = {{-1, kWhite, kKeyBlue}, {1, kWhite, kKeyBlue}, {0, kBlack, kWhite}};
+    } keys[] = {{-1, kWhite, kKeyBlue}, {0, kBlack, kWhite}, {1, kWhite, kKeyBlue}};
     for (const auto& k : keys) {
         s.gfx.PicLoad(0, "sheet.bmp", k.touka);  // the same slot each time
         s.gfx.BackDraw();
@@ -243,7 +243,12 @@ TEST(Layers, BadFilesAndSlotsAreRefusedNamingTheFileAndKeepWhatWasLoaded) {
     EXPECT_THROW(s.gfx.PicLoad(20, "sheet.bmp", 0), sw::RunTimeError);
     EXPECT_THROW(s.gfx.PicDraw(-1, 0, 0, 0, 0, 1, 1), sw::RunTimeError);
     EXPECT_THROW(s.gfx.PicDraw(7, 0, 0, 0, 0, 1, 1), sw::RunTimeError) << "an empty slot";
-    EXPECT_THROW(s.snd.SubWavePlay(11, "LOOP"), sw::RunTimeError);
+    try {
+        s.snd.SubWavePlay(11, "LOOP");  // one past the last slot
+        ADD_FAILURE() << "slot 11 played";
+    } catch (const sw::RunTimeError& e) {
+        EXPECT_NE(std::string(e.what()).find("out of range"), std::string::npos) << e.what();
+    }
     EXPECT_THROW(s.snd.SubWaveStop(-1), sw::RunTimeError);
     EXPECT_THROW(s.snd.SubWavePlay(9, "LOOP"), sw::RunTimeError) << "an empty slot";
 }
