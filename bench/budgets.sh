@@ -10,6 +10,7 @@ bin=${SW_GAME_BIN:-$game/sevenwell}
 shim=$build/bench/libframe_shim.so
 work=$(mktemp -d)
 pids=()
+firsts=()
 stop() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
@@ -70,6 +71,7 @@ measure() {
   local first_ns
   first_ns=$(awk '/first-present-ns/ {print $2; exit}' "$work/stderr")
   first_ms=$(((first_ns - start_ns) / 1000000))
+  firsts+=("$first_ms")
   stop
 }
 cpu() {  # percent of one core used by the game over $1 seconds
@@ -129,10 +131,14 @@ row "CPU on the title (% of one core)" "$title" "-" "1.0 %" "$(verdict "$title" 
 row "CPU while playing (% of one core)" "$play" "-" "1.5 %" "$(verdict "$play" 1.5001)"
 row "ticks a second while playing" "$tps" "display refresh 60" "60" \
   "$( (($(echo "$tps >= 58" | bc))) && echo met || echo MISSED)"
-row "peak resident memory while playing (MB)" "$((rss / 1024))" "-" "80 MB" "$(verdict $((rss / 1024)) 80)"
-row "start to first presented frame (ms)" "$first_ms" "-" "300 ms" "$(verdict "$first_ms" 300)"
+# The tunes are streams: none is decoded whole into memory at start-up.
+row "peak resident memory while playing (MB)" "$((rss / 1024))" "-" "36 MB" "$(verdict $((rss / 1024)) 36.001)"
 for size in 1366x768 1600x900; do
   measure "$size" 20
   row "CPU while playing at $size, 20 s (%)" "$play" "-" "1.5 %" "$(verdict "$play" 1.5001)"
 done
+# Start-up, from the shell's fork to the first picture on screen: the
+# median of the three starts above (the first one may find a cold cache).
+start=$(printf '%s\n' "${firsts[@]}" | sort -n | sed -n 2p)
+row "start to first presented frame, median (ms)" "$start" "${firsts[*]}" "60 ms" "$(verdict "$start" 60.001)"
 echo "(Xvfb 1280x960, 1366x768 and 1600x900 with openbox; $(nproc) cores; $path)"

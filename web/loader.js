@@ -29,26 +29,25 @@
     }, { once: true }));
   }
 
-  // Fetches a file whole, telling onBytes of every part that comes.
-  async function download(name, onBytes) {
+  // Fetches a file; `use` reads its body, gzipped files unpacked as they
+  // come, and what it makes is returned. onBytes hears of every part; a
+  // failed try starts the file's count again.
+  async function download(name, use, onBytes = () => {}) {
     for (;;) {
       try {
         const res = await fetch(name);
         if (!res.ok) throw new Error(`HTTP ${res.status}`);
-        onBytes(0, +res.headers.get('Content-Length'));
-        const parts = [], reader = res.body.getReader();
-        for (let r; !(r = await reader.read()).done;) {
-          parts.push(r.value);
-          onBytes(r.value.length, 0);
-        }
-        return new Blob(parts);
+        onBytes(name, 0, +res.headers.get('Content-Length'));
+        let body = res.body.pipeThrough(new TransformStream({
+          transform(part, out) { onBytes(name, part.length); out.enqueue(part); } }));
+        if (name.endsWith('.gz')) body = body.pipeThrough(new DecompressionStream('gzip'));
+        return await use(body);
       } catch (e) {
         await offerRetry(name, e.message);
       }
     }
   }
-  const gunzip = (blob) =>
-    new Response(blob.stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+  const bytes = (body) => new Response(body).arrayBuffer();
 
   // The tunes: the game asks for bgmNN.wav, the site holds them as Ogg
   // Vorbis, which the mixer knows by its content whatever the name.
@@ -68,34 +67,45 @@
         new Promise((ok) => setTimeout(ok, 15000))]);
     }
     for (const t of tunes) {
-      const data = await download(`sound/${t}.ogg`, () => {});
+      const data = await download(`sound/${t}.ogg`, bytes);
       box.hidden = true;
       coming.delete(`/sevenwell/sound/${t}.wav`);
-      Module.swPlaceTune(`/sevenwell/sound/${t}.wav`, new Uint8Array(await data.arrayBuffer()));
+      Module.swPlaceTune(`/sevenwell/sound/${t}.wav`, new Uint8Array(data));
     }
     document.body.dataset.tunes = 'all';
   }
 
-  // The first frame's files, side by side; the bar counts their bytes.
-  const first = ['game.js.gz', 'game.wasm.gz', 'game.data.gz'];
-  let got = 0, need = 0;
-  function onBytes(n, size) {
-    got += n;
-    need += size;
-    bar.max = need || 1;
-    bar.value = got;
-    text.textContent = `Loading ${Math.round(got / 1024)} of ${Math.round(need / 1024)} KB`;
+  // The first frame's files, side by side (the page asked for them early,
+  // see index.html); the bar counts their bytes. The code compiles as it
+  // comes; the runtime starts once it and the data are here, and takes the
+  // compiled code when it asks for it.
+  const sizes = {}, got = {};
+  function onBytes(name, n, size) {
+    if (size !== undefined) [sizes[name], got[name]] = [size, 0];
+    got[name] += n;
+    const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
+    bar.max = sum(sizes) || 1;
+    bar.value = sum(got);
+    text.textContent = `Loading ${Math.round(bar.value / 1024)} of ${Math.round(bar.max / 1024)} KB`;
   }
-  Promise.all(first.map((f) => download(f, onBytes).then(gunzip))).then(([js, wasm, data]) => {
-    Module.wasmBinary = wasm;
-    Module.getPreloadedPackage = () => data;
-    (Module.postRun = Module.postRun || []).push(() => requestAnimationFrame(() => {
-      box.hidden = true;
-      document.body.dataset.firstFrame = String(Math.floor(performance.now()));
-      fetchTunes();
-    }));
-    const script = document.createElement('script');
-    script.src = URL.createObjectURL(new Blob([js], { type: 'text/javascript' }));
-    document.body.appendChild(script);
-  });
+  const wasm = download('game.wasm.gz', (body) => WebAssembly.compileStreaming(
+    new Response(body, { headers: { 'Content-Type': 'application/wasm' } })), onBytes);
+  Module.instantiateWasm = (imports, done) => {
+    wasm.then((code) => WebAssembly.instantiate(code, imports).then((run) => done(run, code)));
+    return {};
+  };
+  Promise.all([download('game.js.gz', bytes, onBytes), download('game.data.gz', bytes, onBytes)])
+    .then(([js, data]) => {
+      Module.getPreloadedPackage = () => data;
+      (Module.postRun = Module.postRun || []).push(() => requestAnimationFrame(() => {
+        box.hidden = true;
+        document.body.dataset.firstFrame = String(Math.floor(performance.now()));
+        document.querySelector('link[rel=icon]').href = 'icon-192.png';
+        document.head.insertAdjacentHTML('beforeend', '<link rel="manifest" href="manifest.webmanifest">');
+        fetchTunes();
+      }));
+      const script = document.createElement('script');
+      script.src = URL.createObjectURL(new Blob([js], { type: 'text/javascript' }));
+      document.body.appendChild(script);
+    });
 })();

@@ -96,7 +96,8 @@ async function keysAndRecords(t, g) {
 }
 
 async function gameOver(t, g, where) {
-  await t.check('a game played to game over by hard drops writes score.ini; the title comes back', async () => {
+  await t.check(`a game played to game over by hard drops writes score.ini; the title comes back${g.offline ? ', offline' : ''}`, async () => {
+    await g.offline?.();
     await g.start(prepared, where).then(() => shows(g, 'title', 30000)).then(() => g.key('press', 'Enter'));
     const drop = async () => (await g.key('press', 'ArrowDown'), await sleep(100), await g.score());
     const s = await until(() => 'no game over after hard drops', async () => ((s) => s !== prepared && s)(await drop()), 90000);
@@ -236,7 +237,7 @@ async function onDesktop(t, g = desktop) {
     await until(() => 'the play clock never ran', () => (t0 = Date.now()) && (c1 = clock(g.picture())) >= 1, 20000);
     const t1 = (leave(), Date.now());
     await sleep(3500).then(back);
-    await until(() => 'the game never came back', () => (t3 = Date.now()) && (c2 = clock(g.picture())) !== undefined);
+    await until(() => 'the game never came back', () => (t3 = Date.now()) && typeof (c2 = clock(g.picture())) === 'number');
     const ts = [t1, ...frameLog(g.log, t1, t3).draws, t3], held = Math.max(...ts.slice(1).map((v, i) => v - ts[i]));
     const seen = (t3 - t0 - held) / 1000;
     expect(held >= 2500 && (c2 - c1 + 60) % 60 <= seen + 1, `no tick for ${Math.round(held)} ms at most; the clock went from ${c1} to ${c2} s in ${seen.toFixed(1)} s of play`);
@@ -300,6 +301,12 @@ async function inBrowser(t) {
       return status;
     },
     refusal: async () => (await g.ended(), page.textContent('#message')),
+    // The network gone once the service worker keeps the site and its tunes.
+    async offline() {
+      await page.goto(server.url);
+      await page.waitForFunction(() => navigator.serviceWorker.controller && document.body.dataset.tunes === 'all', null, { timeout: 60000 });
+      await server.close();
+    },
   };
   try {
     await t.check('a first visit shows the logo, then the title, and keeps two lines of zeros', async () => {
