@@ -2,8 +2,8 @@
 # The browser build's tools and libraries, made once and then reused:
 #   - Debian's emscripten (and, with "test", chromium and npm for the
 #     browser test);
-#   - the Ogg Vorbis encoder for the tunes and the SVG renderer for the
-#     page's icons;
+#   - the Ogg Vorbis encoder for the tunes, the SVG renderer for the
+#     page's icons and zopfli for the gzipped code and data;
 #   - SDL2 and SDL2_mixer (WAV, and Ogg Vorbis with the mixer's own
 #     built-in decoder) built for WebAssembly from Debian's own source
 #     packages into OUT/sysroot (make web keeps OUT in the user's cache
@@ -14,7 +14,7 @@ set -euo pipefail
 out=$(realpath -m "${1:-build-web}")
 mode=${2:-build}
 
-pkgs=(emscripten dpkg-dev cmake make vorbis-tools librsvg2-bin)
+pkgs=(emscripten dpkg-dev cmake make vorbis-tools librsvg2-bin zopfli)
 if [ "$mode" = test ]; then
   pkgs+=(chromium)
   # Debian's npm, unless the installed Node.js brings its own.

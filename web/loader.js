@@ -75,6 +75,16 @@
     document.body.dataset.tunes = 'all';
   }
 
+  // The sound's audio context is made at once, while the files come: making
+  // one takes a while, and the mixer takes the one it finds. It sounds from
+  // the player's first key, click or touch, as browsers ask.
+  if (window.AudioContext) {
+    const audio = new AudioContext();
+    Module.SDL2 = { audioContext: audio };
+    const wake = () => audio.state === 'running' || audio.resume();
+    for (const e of ['keydown', 'mousedown', 'touchstart']) document.addEventListener(e, wake, true);
+  }
+
   // The first frame's files, side by side (the page asked for them early,
   // see index.html); the bar counts their bytes. The code compiles as it
   // comes; the runtime starts once it and the data are here, and takes the
@@ -97,6 +107,9 @@
   Promise.all([download('game.js.gz', bytes, onBytes), download('game.data.gz', bytes, onBytes)])
     .then(([js, data]) => {
       Module.getPreloadedPackage = () => data;
+      // The game reads its pictures and sounds itself: the runtime need not
+      // have the browser decode each one as the package is unpacked.
+      Module.noImageDecoding = Module.noAudioDecoding = true;
       (Module.postRun = Module.postRun || []).push(() => requestAnimationFrame(() => {
         box.hidden = true;
         document.body.dataset.firstFrame = String(Math.floor(performance.now()));

@@ -14,6 +14,7 @@ if(NOT EXISTS ${SW_WEB_SYSROOT}/lib/libSDL2.a OR NOT EXISTS ${SW_WEB_ASSETS}/pic
 endif()
 find_program(SW_OGGENC oggenc REQUIRED)
 find_program(SW_RSVG rsvg-convert REQUIRED)
+find_program(SW_ZOPFLI zopfli REQUIRED)
 
 # The game catches its run-time errors: exceptions stay on, as the
 # browser's own WebAssembly exceptions (smaller code than emulating them
@@ -94,7 +95,7 @@ endforeach()
 set(SW_WEB_PAGE index.html loader.js manifest.webmanifest touch.js touch.css onetab.js)
 list(TRANSFORM SW_WEB_PAGE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/web/)
 add_custom_command(OUTPUT ${SW_WEB_SITE}/sw.js
-  COMMAND ${CMAKE_COMMAND} -DSTAGE=${SW_WEB_STAGE} -DSITE=${SW_WEB_SITE} "-DPAGE=${SW_WEB_PAGE}"
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${SW_WEB_STAGE} -DSITE=${SW_WEB_SITE} "-DPAGE=${SW_WEB_PAGE}" -DZOPFLI=${SW_ZOPFLI}
     -DSW_IN=${CMAKE_CURRENT_SOURCE_DIR}/web/sw.js -P ${CMAKE_CURRENT_SOURCE_DIR}/web/site.cmake
   DEPENDS sevenwell_web ${SW_WEB_PAGE} ${SW_WEB_OUT} web/sw.js web/site.cmake VERBATIM)
 add_custom_target(sevenwell_site ALL DEPENDS ${SW_WEB_SITE}/sw.js)
