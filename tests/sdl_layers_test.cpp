@@ -253,6 +253,19 @@ TEST(Layers, BadFilesAndSlotsAreRefusedNamingTheFileAndKeepWhatWasLoaded) {
     EXPECT_THROW(s.snd.SubWavePlay(9, "LOOP"), sw::RunTimeError) << "an empty slot";
 }
 
+TEST(Display, StartingItLeavesTheEnvironmentAsItWas) {
+    // Xlib is kept from the compose table during start-up only, and never
+    // from a table the player named.
+    for (const char* own : {static_cast<const char*>(nullptr), "/home/player/.XCompose"}) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        own ? setenv("XCOMPOSEFILE", own, 1) : unsetenv("XCOMPOSEFILE");
+        ASSERT_EQ(sw::StartDisplay(), 0) << SDL_GetError();
+        const char* now = std::getenv("XCOMPOSEFILE");
+        EXPECT_STREQ(now, own);
+    }
+    unsetenv("XCOMPOSEFILE");
+}
+
 int main(int argc, char** argv) {
     // Set here, not only by ctest: gtest_discover_tests splits the
     // ENVIRONMENT list, so the discovered tests get the video driver alone.

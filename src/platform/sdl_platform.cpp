@@ -19,7 +19,7 @@ uint32_t ClockSeed() {
 std::optional<std::string> NoDisplay() {
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
     if (asked && *asked) return std::nullopt;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return std::string(SDL_GetError());
+    if (StartDisplay() != 0) return std::string(SDL_GetError());
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0 &&
         SDL_GetNumVideoDisplays() > 0) {

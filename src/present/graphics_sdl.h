@@ -32,6 +32,9 @@ using TexturePtr = std::unique_ptr<SDL_Texture, SdlFree>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, SdlFree>;
 using WindowPtr = std::unique_ptr<SDL_Window, SdlFree>;
 
+// Starts SDL's display (SDL_InitSubSystem's result), once.
+int StartDisplay();
+
 class SdlGraphics : public IGraphics {
   public:
     explicit SdlGraphics(IPlatform& platform);
