@@ -57,20 +57,24 @@
   Module.swTuneWaiting = () => { document.body.dataset.music = 'waiting'; };
   async function fetchTunes() {
     // The service worker is registered only now, so it takes no bandwidth
-    // from the first frame; the tunes wait for it (a while at most), so
-    // that it keeps them as they come.
-    if ('serviceWorker' in navigator) {
-      const sw = navigator.serviceWorker;
-      const ready = sw.register('sw.js').then(() => sw.controller ||
-        new Promise((ok) => sw.addEventListener('controllerchange', ok, { once: true })));
-      await Promise.race([ready.catch((e) => console.warn('no offline play:', e)),
-        new Promise((ok) => setTimeout(ok, 15000))]);
-    }
+    // from the first frame. The tunes do not wait for it: one fetched
+    // before it runs is asked for again through it once it does, which
+    // keeps it (the browser's own cache answers, or the server says it is
+    // unchanged).
+    const sw = 'serviceWorker' in navigator && navigator.serviceWorker;
+    const running = sw && sw.register('sw.js').then(() => sw.controller ||
+      new Promise((ok) => sw.addEventListener('controllerchange', ok, { once: true })))
+      .catch((e) => console.warn('no offline play:', e));
+    const missed = [];
     for (const t of tunes) {
+      if (sw && !sw.controller) missed.push(t);
       const data = await download(`sound/${t}.ogg`, bytes);
       box.hidden = true;
       coming.delete(`/sevenwell/sound/${t}.wav`);
       Module.swPlaceTune(`/sevenwell/sound/${t}.wav`, new Uint8Array(data));
+    }
+    if (missed.length && await Promise.race([running, new Promise((ok) => setTimeout(ok, 15000))])) {
+      for (const t of missed) await download(`sound/${t}.ogg`, bytes);
     }
     document.body.dataset.tunes = 'all';
   }
