@@ -82,11 +82,14 @@
   // The sound's audio context is made at once, while the files come: making
   // one takes a while, and the mixer takes the one it finds. It sounds from
   // the player's first key, click or touch, as browsers ask.
-  if (window.AudioContext) {
+  // (A browser that refuses one here lets the mixer try again, as before.)
+  try {
     const audio = new AudioContext();
     Module.SDL2 = { audioContext: audio };
     const wake = () => audio.state === 'running' || audio.resume();
     for (const e of ['keydown', 'mousedown', 'touchstart']) document.addEventListener(e, wake, true);
+  } catch (e) {
+    console.warn('no audio context yet:', e);
   }
 
   // The first frame's files, side by side (the page asked for them early,
