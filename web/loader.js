@@ -59,8 +59,8 @@
     // The service worker is registered only now, so it takes no bandwidth
     // from the first frame. The tunes do not wait for it: one fetched
     // before it runs is asked for again through it once it does, which
-    // keeps it (the browser's own cache answers, or the server says it is
-    // unchanged).
+    // keeps it (the server says it is unchanged, or sends it again if it
+    // cannot tell).
     const sw = 'serviceWorker' in navigator && navigator.serviceWorker;
     const running = sw && sw.register('sw.js').then(() => sw.controller ||
       new Promise((ok) => sw.addEventListener('controllerchange', ok, { once: true })))
@@ -74,7 +74,10 @@
       Module.swPlaceTune(`/sevenwell/sound/${t}.wav`, new Uint8Array(data));
     }
     if (missed.length && await Promise.race([running, new Promise((ok) => setTimeout(ok, 15000))])) {
-      for (const t of missed) await download(`sound/${t}.ogg`, bytes);
+      for (const t of missed) {
+        // Only for the next visit: a failure here is not the player's concern.
+        await fetch(`sound/${t}.ogg`).then((res) => res.arrayBuffer()).catch(() => {});
+      }
     }
     document.body.dataset.tunes = 'all';
   }
@@ -108,7 +111,12 @@
   const wasm = download('game.wasm.gz', (body) => WebAssembly.compileStreaming(
     new Response(body, { headers: { 'Content-Type': 'application/wasm' } })), onBytes);
   Module.instantiateWasm = (imports, done) => {
-    wasm.then((code) => WebAssembly.instantiate(code, imports).then((run) => done(run, code)));
+    wasm.then((code) => WebAssembly.instantiate(code, imports).then((run) => done(run, code)))
+      .catch((e) => {
+        box.hidden = false;
+        bar.hidden = true;
+        text.textContent = `The game could not start (${e.message}).`;
+      });
     return {};
   };
   Promise.all([download('game.js.gz', bytes, onBytes), download('game.data.gz', bytes, onBytes)])

@@ -10,16 +10,20 @@ file(REMOVE ${SITE}/game.js ${SITE}/game.wasm ${SITE}/game.data)
 # again only when that changes (the data takes zopfli 20 s).
 foreach(f game.js game.wasm game.data)
   file(SHA256 ${STAGE}/${f} sum)
+  string(APPEND sum " zopfli --i1")
   set(was "")
   if(EXISTS ${STAGE}/${f}.gz.sum)
     file(READ ${STAGE}/${f}.gz.sum was)
   endif()
   if(NOT was STREQUAL sum OR NOT EXISTS ${STAGE}/${f}.gz)
-    execute_process(COMMAND ${ZOPFLI} --i1 -c ${STAGE}/${f} OUTPUT_FILE ${STAGE}/${f}.gz
+    # An interrupted pack leaves no sum, so it is made again next time.
+    file(REMOVE ${STAGE}/${f}.gz.sum)
+    execute_process(COMMAND ${ZOPFLI} --i1 -c ${STAGE}/${f} OUTPUT_FILE ${STAGE}/${f}.gz.part
       RESULT_VARIABLE rc)
     if(rc)
       message(FATAL_ERROR "cannot pack ${STAGE}/${f}")
     endif()
+    file(RENAME ${STAGE}/${f}.gz.part ${STAGE}/${f}.gz)
     file(WRITE ${STAGE}/${f}.gz.sum ${sum})
   endif()
   file(COPY ${STAGE}/${f}.gz DESTINATION ${SITE})

@@ -46,7 +46,9 @@ self.addEventListener('fetch', (e) => {
   e.respondWith(caches.open(CACHE).then(async (c) => {
     const kept = await (key ? c.match(key) : c.match(e.request, { ignoreSearch: true }));
     if (kept) return kept;
-    const res = await fetch(e.request);
+    // A tune is asked of the server again (cheap when unchanged): the
+    // browser's own cache may hold an older build's under the same name.
+    const res = await fetch(key ? new Request(e.request, { cache: 'no-cache' }) : e.request);
     if (res.status === 200) e.waitUntil(c.put(key || e.request, res.clone()));
     return res;
   }));

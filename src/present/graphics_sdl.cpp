@@ -155,13 +155,12 @@ const SdlGraphics::CacheEntry& SdlGraphics::Decoded(const std::string& path) {
 }
 
 int StartDisplay() {
-    if (SDL_WasInit(SDL_INIT_VIDEO)) return 0;
 #if defined(__unix__) && !defined(__EMSCRIPTEN__)
     // The game reads keys, never text: Xlib need not read the locale's table
     // of compose sequences (thousands of lines, most of the display's
     // start-up under X11), unless the player named one. Programs the game
     // starts (the message box) get the environment as it was.
-    const bool quiet = std::getenv("XCOMPOSEFILE") == nullptr;
+    const bool quiet = !SDL_WasInit(SDL_INIT_VIDEO) && std::getenv("XCOMPOSEFILE") == nullptr;
     if (quiet) setenv("XCOMPOSEFILE", "/dev/null", 1);
     const int rc = SDL_InitSubSystem(SDL_INIT_VIDEO);
     if (quiet) unsetenv("XCOMPOSEFILE");
@@ -176,7 +175,7 @@ std::string SdlGraphics::PicFile(const std::string& name) {
 }
 
 void SdlGraphics::init() {
-    if (StartDisplay() != 0) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && StartDisplay() != 0) {
         throw RunTimeError(SdlError("cannot start the display"));
     }
     // Never a real mode change: a desktop-size window, the picture scaled.

@@ -32,7 +32,8 @@ using TexturePtr = std::unique_ptr<SDL_Texture, SdlFree>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, SdlFree>;
 using WindowPtr = std::unique_ptr<SDL_Window, SdlFree>;
 
-// Starts SDL's display (SDL_InitSubSystem's result), once.
+// Starts SDL's display, counted as SDL_InitSubSystem counts it, and
+// returns what that returns.
 int StartDisplay();
 
 class SdlGraphics : public IGraphics {
