@@ -198,9 +198,18 @@ async function onDesktop(t, g = desktop) {
 
   // Xvfb on a display of its choosing, and a window manager.
   const x = children[children.push(spawn('Xvfb', ['-displayfd', 3, '-screen', 0, '1920x1080x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] })) - 1];
-  process.env.DISPLAY = await new Promise((ok, no) => x.stdio[3].once('data', (d) => ok(`:${String(d).trim()}`)).once('close', no));
-  children.push(spawn('openbox', [], { stdio: 'ignore', env: { ...process.env, HOME: work } }));
-  await until(() => 'no window manager', () => /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK')));
+  process.env.DISPLAY = await new Promise((ok, no) => {
+    let d = '';
+    x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
+  });
+  // The window manager, started once more should it end (what it said is kept).
+  let wm, said = '', tries = 0;
+  const startWm = () => children.push(wm = spawn('openbox', [], { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, HOME: work } })) && ++tries && wm.stderr.on('data', (d) => { said += d; });
+  startWm();
+  await until(() => `no window manager on ${process.env.DISPLAY} (openbox: ${wm.exitCode ?? 'running'}, ${tries} started; said ${JSON.stringify(said.trim())})`, () => {
+    if (wm.exitCode !== null && tries < 2) startWm();
+    return /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'));
+  }, 20000);
 
   await keysAndRecords(t, g);
   await t.check('SIGTERM during the box ends the game by that signal, and the box with it', async () => {
