@@ -6,28 +6,21 @@ namespace sw {
 
 namespace {
 
+// The keyboard's keys for the game's codes; where two keys give one code,
+// the first is the one the page's buttons stand for.
+constexpr struct {
+    SDL_Keycode key;
+    int16_t code;
+} kKeys[] = {
+    {SDLK_BACKSPACE, kKeyBack}, {SDLK_RETURN, kKeyEnter}, {SDLK_KP_ENTER, kKeyEnter},
+    {SDLK_ESCAPE, kKeyEscape},  {SDLK_LEFT, kKeyLeft},    {SDLK_UP, kKeyUp},
+    {SDLK_RIGHT, kKeyRight},    {SDLK_DOWN, kKeyDown},    {SDLK_r, kKeyR},
+};
+
 int16_t KeyCode(SDL_Keycode key) {
-    switch (key) {
-        case SDLK_BACKSPACE:
-            return kKeyBack;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return kKeyEnter;
-        case SDLK_ESCAPE:
-            return kKeyEscape;
-        case SDLK_LEFT:
-            return kKeyLeft;
-        case SDLK_UP:
-            return kKeyUp;
-        case SDLK_RIGHT:
-            return kKeyRight;
-        case SDLK_DOWN:
-            return kKeyDown;
-        case SDLK_r:
-            return kKeyR;
-        default:
-            return 0;
-    }
+    for (const auto& k : kKeys)
+        if (k.key == key) return k.code;
+    return 0;
 }
 
 // The pad's buttons, laid out as a player expects: A confirms, B goes back,
@@ -60,6 +53,12 @@ WindowAction Up(int16_t code) {
 }
 
 }  // namespace
+
+SDL_Keycode KeyFor(int16_t code) {
+    for (const auto& k : kKeys)
+        if (k.code == code) return k.key;
+    return SDLK_UNKNOWN;
+}
 
 EventTranslator::~EventTranslator() {
     for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);

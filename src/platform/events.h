@@ -10,6 +10,10 @@
 
 namespace sw {
 
+// The keyboard key that gives one of the game's codes (SDLK_UNKNOWN for
+// any other number).
+SDL_Keycode KeyFor(int16_t code);
+
 struct WindowAction {
     enum Kind {
         kNothing,

@@ -144,35 +144,8 @@ void SdlPlatform::Run(Form1& form) {
 // queued as the keyboard's own release would be, so it goes the same way
 // (nothing while the game is held).
 extern "C" EMSCRIPTEN_KEEPALIVE void sw_page_key(int code) {
-    SDL_Keycode sym;
-    switch (code) {
-        case sw::kKeyBack:
-            sym = SDLK_BACKSPACE;
-            break;
-        case sw::kKeyEnter:
-            sym = SDLK_RETURN;
-            break;
-        case sw::kKeyEscape:
-            sym = SDLK_ESCAPE;
-            break;
-        case sw::kKeyLeft:
-            sym = SDLK_LEFT;
-            break;
-        case sw::kKeyUp:
-            sym = SDLK_UP;
-            break;
-        case sw::kKeyRight:
-            sym = SDLK_RIGHT;
-            break;
-        case sw::kKeyDown:
-            sym = SDLK_DOWN;
-            break;
-        case sw::kKeyR:
-            sym = SDLK_r;
-            break;
-        default:
-            return;
-    }
+    const SDL_Keycode sym = sw::KeyFor(static_cast<int16_t>(code));
+    if (sym == SDLK_UNKNOWN) return;
     SDL_Event event{};
     event.type = SDL_KEYUP;
     event.key.state = SDL_RELEASED;
