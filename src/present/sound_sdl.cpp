@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "game/errors.h"
+#include "platform/files.h"
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -29,14 +31,16 @@ void CheckSlot(int16_t IntIdx, const char* what) {
 // of its own size: a stream only reads its file as it plays, so a tune cut
 // short must be caught here, at load, like every other damaged sound.
 void CheckFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::ifstream f(Utf8Path(path), std::ios::binary);
     if (!f) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
     unsigned char head[8] = {};
-    const bool riff = std::fread(head, 1, 8, f) == 8 && std::memcmp(head, "RIFF", 4) == 0;
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fclose(f);
-    const long told = head[4] | head[5] << 8 | head[6] << 16 | static_cast<long>(head[7]) << 24;
+    f.read(reinterpret_cast<char*>(head), 8);
+    const bool riff = f.gcount() == 8 && std::memcmp(head, "RIFF", 4) == 0;
+    f.clear();
+    f.seekg(0, std::ios::end);
+    const long long size = f.tellg();
+    const long long told =
+        head[4] | head[5] << 8 | head[6] << 16 | static_cast<long long>(head[7]) << 24;
     if (riff && size < told + 8) {
         throw RunTimeError("cannot read sound " + path + ": the file is cut short (" +
                            std::to_string(size) + " of " + std::to_string(told + 8) + " bytes)");
