@@ -24,7 +24,7 @@ struct Side {
         for (std::string name : {"etc", "logo", "title", "bgmst", "conf", "white", "bg001", "bg002",
                                  "bg003", "bg004", "bg005"}) {
             for (Uint32 i = 0; i < 307200; ++i) p[i] = (p[i] + i * 40503u) % 3 ? p[i] + i : 0;
-            SDL_SaveBMP(s.get(), (plat.dir / "pic" / (name + ".bmp")).c_str());
+            SDL_SaveBMP(s.get(), (plat.dir / "pic" / (name + ".bmp")).string().c_str());
         }
         plat.WriteScore("000000000\r\n000000000\r\n");
         form.Form_Load();

@@ -1,8 +1,6 @@
 // Test doubles of the three layers, and helpers to build a game in a test.
 #pragma once
 
-#include <stdlib.h>
-
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "game/dump.h"
 #include "game/form1.h"
 #include "game/random.h"
+#include "scratch.h"
 
 namespace swtest {
 
@@ -50,8 +49,7 @@ class FakeLayers : public sw::IGraphics, public sw::ISound {
 class FakePlatform : public sw::IPlatform {
   public:
     FakePlatform() {
-        std::string name = std::filesystem::temp_directory_path() / "sevenwell-test-XXXXXX";
-        dir = mkdtemp(name.data());
+        dir = sw::MakeScratchFolder("sevenwell-test-");
         std::filesystem::permissions(dir, std::filesystem::perms::all);  // the fault tests' child
     }
     ~FakePlatform() override {
@@ -65,7 +63,7 @@ class FakePlatform : public sw::IPlatform {
         script.pop_front();
         return r;
     }
-    std::string AppPath() override { return dir.string() + "/"; }
+    std::string AppPath() override { return dir.generic_string() + "/"; }
     void MsgBox(const std::string& text) override { messages.push_back(text); }
     [[noreturn]] void End(int status) override { throw sw::ProgramEnded{status}; }
     void SetTimer1Interval(int16_t) override {}

@@ -36,7 +36,8 @@ TEST(Music, StreamedSlotLoopsStopsRewindsAndRefusesACutTune) {
         snd.SubWaveLoad(7, "bgm01.wav");
         ADD_FAILURE() << "a tune cut short was accepted";
     } catch (const sw::RunTimeError& e) {
-        EXPECT_NE(std::string(e.what()).find((dir / "bgm01.wav").string()), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find((dir / "bgm01.wav").generic_string()),
+                  std::string::npos);
     }
     snd.SubWavePlay(7, "LOOP");
     EXPECT_TRUE(snd.Sounding(7)) << "a refused tune leaves the last one loaded";

@@ -31,7 +31,6 @@
 //   # ...             a comment
 // At the end the record is printed; if the game ended, "ended=STATUS".
 #include <SDL.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +45,7 @@
 #include "game/keycodes.h"
 #include "platform/sdl_platform.h"
 #include "png_write.h"
+#include "scratch.h"
 
 namespace {
 
@@ -126,12 +126,13 @@ class ScratchFolder {
   public:
     ScratchFolder(const std::filesystem::path& game, bool zeros) {
         namespace fs = std::filesystem;
-        std::string tmpl = (fs::temp_directory_path() / "sevenwell-replay-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a scratch folder");
-        dir_ = tmpl;
+        dir_ = sw::MakeScratchFolder("sevenwell-replay-");
+        // Linked where the system lets anyone link (not Windows), else copied.
         for (const char* sub : {"pic", "sound"}) {
+            std::error_code refused;
             if (fs::exists(game / sub))
-                fs::create_directory_symlink(fs::absolute(game / sub), dir_ / sub);
+                fs::create_directory_symlink(fs::absolute(game / sub), dir_ / sub, refused);
+            if (refused) fs::copy(game / sub, dir_ / sub, fs::copy_options::recursive);
         }
         if (zeros)
             std::ofstream(dir_ / "score.ini", std::ios::binary) << "000000000\r\n000000000\r\n";

@@ -1,0 +1,30 @@
+# Lays out the player's folder OUT afresh and zips it into OUT.zip: the
+# game as SevenWell.exe, its icon, pic/ and sound/ from the desktop build
+# (ASSETS) with the tunes from TUNES, a first score.ini, and the licences
+# and README.txt with Windows' line ends.
+#   cmake -DEXE=... -DASSETS=... -DTUNES=... -DOUT=... -DSRC=... -DZIP=... -P win/pack.cmake
+file(REMOVE_RECURSE ${OUT} ${OUT}.zip)
+file(MAKE_DIRECTORY ${OUT}/pic ${OUT}/sound)
+file(COPY_FILE ${EXE} ${OUT}/SevenWell.exe)
+file(COPY_FILE ${ASSETS}/icon.bmp ${OUT}/icon.bmp)
+file(GLOB pics ${ASSETS}/pic/*.bmp)
+file(GLOB sounds ${ASSETS}/sound/*.wav)
+list(FILTER sounds EXCLUDE REGEX "/bgm[0-9]+\\.wav$")
+file(GLOB tunes ${TUNES}/*.wav)
+file(COPY ${pics} DESTINATION ${OUT}/pic)
+file(COPY ${sounds} ${tunes} DESTINATION ${OUT}/sound)
+file(WRITE ${OUT}/score.ini "000000000\r\n000000000\r\n")
+foreach(pair "README.txt:win/README.txt" "LICENSE.txt:LICENSE" "LICENSE-assets.txt:assets/LICENSE")
+  string(REPLACE ":" ";" pair ${pair})
+  list(GET pair 0 to)
+  list(GET pair 1 from)
+  file(READ ${SRC}/${from} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${OUT}/${to} "${text}")
+endforeach()
+get_filename_component(parent ${OUT} DIRECTORY)
+get_filename_component(name ${OUT} NAME)
+execute_process(COMMAND ${ZIP} -q -r -X -9 ${name}.zip ${name} WORKING_DIRECTORY ${parent} RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "cannot zip ${OUT}")
+endif()
