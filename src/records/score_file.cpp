@@ -1,6 +1,7 @@
 // The score file: the best score and the best chain between runs.
 #include "records/score_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -213,6 +214,21 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     if (file.Close() != 0) fail("close failed");
     if (!ReplaceFile(temp, target)) fail("rename failed");
     FlushFolder(Folder(target));
+}
+
+Records KeepBestRecords(const std::string& path, Records own) {
+    RecordsLock lock(path);
+    try {
+        const ScoreVerdict file = ReadScoreFile(path);
+        if (file.Valid()) {
+            own.hi = std::max<int64_t>(own.hi, file.hi);
+            own.chain = std::max<int64_t>(own.chain, file.chain);
+        }
+    } catch (const RunTimeError&) {
+        // Gone or unreadable: the game's own records take its place.
+    }
+    WriteFileAtomically(path, ScoreText(own.hi, own.chain));
+    return own;
 }
 
 ScoreVerdict ReadScoreFile(const std::string& path) {
