@@ -212,7 +212,7 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     if (!WriteAll(file.fd, text)) fail("write failed");
     if (FlushToDisk(file.fd) != 0) fail("flush to disk failed");
     if (file.Close() != 0) fail("close failed");
-    if (!ReplaceFile(temp, target)) fail("rename failed");
+    if (!PutInPlace(temp, target)) fail("rename failed");
     FlushFolder(Folder(target));
 }
 
