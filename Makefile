@@ -16,10 +16,11 @@ run: game
 
 # The formatting, then everything in the normal build with warnings as
 # errors, then all of it again under AddressSanitizer + UBSan, then the
-# fuzzers and the browser build. The end-to-end checks (tests/e2e/e2e.mjs)
-# mostly wait on the game, so they play while other work runs: on the normal
-# build while the sanitizer build compiles, on the sanitizer build beside its
-# tests and the fuzzers. Never two ctest runs in one build folder at once.
+# fuzzers, the browser build and the Windows build under Wine. The
+# end-to-end checks (tests/e2e/e2e.mjs) mostly wait on the game, so they
+# play while other work runs: on the normal build while the sanitizer build
+# compiles, on the sanitizer build beside its tests and the fuzzers. Never
+# two ctest runs in one build folder at once.
 E2E = node tests/e2e/e2e.mjs
 test:
 	@scripts/deps.sh test
@@ -36,6 +37,7 @@ test:
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10; rc=$$?; wait; cat $(ASAN)/e2e.log; \
 	  [ $$rc = 0 ] && [ "$$(cat $(ASAN)/e2e.rc)" = 0 ]
 	$(MAKE) --no-print-directory web-test
+	$(MAKE) --no-print-directory win-test
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
@@ -145,7 +147,7 @@ win-test: windows
 	@scripts/win_deps.sh $(WIN_LIBS) test
 	cmake --build $(WIN)/game -j $(JOBS)
 	cd $(WIN)/game && ctest --output-on-failure -j $(JOBS)
-	cmake --build $(BUILD) -j $(JOBS) --target replay
+	cmake --build $(BUILD) -j $(JOBS) --target replay sevenwell score_ini
 	$(E2E) $(BUILD) --wine $(WIN)/SevenWell.zip
 
 clean:
