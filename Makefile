@@ -148,7 +148,7 @@ win-test: windows
 	cmake --build $(WIN)/game -j $(JOBS)
 	cd $(WIN)/game && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(BUILD) -j $(JOBS) --target replay sevenwell score_ini
-	$(E2E) $(BUILD) --wine $(WIN)/SevenWell.zip
+	WINEPREFIX=$(abspath $(WIN_LIBS))/wine $(E2E) $(BUILD) --wine $(WIN)/SevenWell.zip
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB) $(WIN)

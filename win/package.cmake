@@ -5,6 +5,21 @@
 # a tenth of the size.
 set_target_properties(sevenwell PROPERTIES WIN32_EXECUTABLE ON)
 target_link_options(sevenwell PRIVATE -s)
+
+# The program's icon in Explorer: the game's icon at the sizes Windows
+# shows, in a resource of the .exe.
+find_program(SW_RSVG rsvg-convert REQUIRED)
+find_program(SW_CONVERT NAMES convert magick REQUIRED)
+set(svg ${PROJECT_SOURCE_DIR}/assets/desktop/sevenwell.svg)
+set(ico ${CMAKE_BINARY_DIR}/sevenwell.ico)
+add_custom_command(OUTPUT ${ico}
+  COMMAND ${SW_RSVG} -w 256 -h 256 ${svg} -o ${CMAKE_BINARY_DIR}/icon256.png
+  COMMAND ${SW_CONVERT} ${CMAKE_BINARY_DIR}/icon256.png -define icon:auto-resize=256,48,32,16 ${ico}
+  DEPENDS ${svg} VERBATIM)
+file(WRITE ${CMAKE_BINARY_DIR}/sevenwell.rc "1 ICON \"${ico}\"\n")
+enable_language(RC)
+target_sources(sevenwell PRIVATE ${CMAKE_BINARY_DIR}/sevenwell.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/sevenwell.rc PROPERTIES OBJECT_DEPENDS ${ico})
 find_program(SW_ZIP zip REQUIRED)
 include(assets/ogg.cmake)
 file(GLOB tunes ${SW_WIN_ASSETS}/sound/bgm*.wav)
