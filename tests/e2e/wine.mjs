@@ -17,7 +17,7 @@ export default async function onWine(t, zip) {
   const env = { ...process.env, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'winepulse.drv,winealsa.drv=d',
     WINEPREFIX: process.env.WINEPREFIX ?? path.join(os.homedir(), '.cache/sevenwell-win/wine') };
   // A Wine server left from another display would put the windows there.
-  execFileSync('wineserver', ['-w'], { env });
+  execFileSync('wineserver', ['-w'], { env, timeout: 60000 });
   const g = Object.assign(Object.create(desktop), {
     async start(score) {
       await (this.proc?.kill('SIGKILL'), this.exit);
