@@ -37,7 +37,7 @@ test:
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10; rc=$$?; wait; cat $(ASAN)/e2e.log; \
 	  [ $$rc = 0 ] && [ "$$(cat $(ASAN)/e2e.rc)" = 0 ]
 	$(MAKE) --no-print-directory web-test
-	$(MAKE) --no-print-directory win-test
+	$(MAKE) --no-print-directory win-test WIN_WERROR=ON
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
@@ -127,9 +127,11 @@ web-test: web
 # pic/, sound/, a first score.ini, the licences and README.txt) and its
 # zip $(WIN)/SevenWell.zip. scripts/win_deps.sh installs the cross-compiler
 # and builds SDL2, SDL2_mixer and GoogleTest for Windows once; pic/ and
-# sound/ are the desktop build's.
+# sound/ are the desktop build's. make test builds it with warnings as
+# errors (WIN_WERROR=ON).
 WIN ?= build-win
 WIN_LIBS ?= $(HOME)/.cache/sevenwell-win
+WIN_WERROR ?= OFF
 windows:
 	@scripts/deps.sh run
 	@scripts/win_deps.sh $(WIN_LIBS)
@@ -137,7 +139,7 @@ windows:
 	cmake --build $(BUILD) -j $(JOBS) --target assets icon
 	cmake -S . -B $(WIN)/game -DCMAKE_TOOLCHAIN_FILE=win/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
 	  -DSW_WIN_SYSROOT=$(abspath $(WIN_LIBS))/sysroot -DSW_WIN_ASSETS=$(abspath $(BUILD))/game \
-	  -DSW_WIN_PACKAGE=$(abspath $(WIN))/SevenWell >/dev/null
+	  -DSW_WIN_PACKAGE=$(abspath $(WIN))/SevenWell -DSW_WERROR=$(WIN_WERROR) >/dev/null
 	cmake --build $(WIN)/game -j $(JOBS) --target windows_package
 	@echo "Windows: $(WIN)/SevenWell.zip ($$(du -k $(WIN)/SevenWell.zip | cut -f1) kB)"
 
