@@ -6,6 +6,7 @@
 // BUILD_DIR gives the game, the replay tool and the frame shim of bench/
 // (without the shim, as in the sanitizer build, the pace and the hold are
 // not checked). The browser part also runs every tests/e2e/web_*.mjs module.
+// With --deb PACKAGE only the Debian package is checked (tests/e2e/deb.mjs).
 // KEEP=1 keeps the scratch folder.
 import { execFileSync, spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -13,8 +14,8 @@ import os from 'node:os';
 import path from 'node:path';
 import { expect, harness } from './browser.mjs';
 
-const argv = process.argv.slice(2), site = argv.includes('--web') ? argv[argv.indexOf('--web') + 1] : null;
-const build = path.resolve(argv.find((a) => !a.startsWith('--') && a !== site) || 'build'), game = path.join(build, 'game');
+const argv = process.argv.slice(2), after = (o) => argv.includes(o) ? argv[argv.indexOf(o) + 1] : null, [site, deb] = [after('--web'), after('--deb')];
+const build = path.resolve(argv.find((a) => !a.startsWith('--') && a !== site && a !== deb) || 'build'), game = path.join(build, 'game');
 const here = import.meta.dirname, work = fs.mkdtempSync(path.join(os.tmpdir(), 'sevenwell-e2e-')), children = [];
 const shim = [path.join(build, 'bench/libframe_shim.so')].find((f) => fs.existsSync(f));
 const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
@@ -174,6 +175,23 @@ const desktop = {
   },
 };
 
+// Xvfb on a display of its choosing, and a window manager.
+async function display() {
+  const x = children[children.push(spawn('Xvfb', ['-displayfd', 3, '-screen', 0, '1920x1080x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] })) - 1];
+  process.env.DISPLAY = await new Promise((ok, no) => {
+    let d = '';
+    x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
+  });
+  // The window manager, started once more should it end (what it said is kept).
+  let wm, said = '', tries = 0;
+  const startWm = () => children.push(wm = spawn('openbox', [], { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, HOME: work } })) && ++tries && wm.stderr.on('data', (d) => { said += d; });
+  startWm();
+  await until(() => `no window manager on ${process.env.DISPLAY} (openbox: ${wm.exitCode ?? 'running'}, ${tries} started; said ${JSON.stringify(said.trim())})`, () => {
+    if (wm.exitCode !== null && tries < 2) startWm();
+    return /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'));
+  }, 20000);
+}
+
 async function onDesktop(t, g = desktop) {
   await t.check('the replay tool: one seed deals one game and another another; without --dir the built records stay', () => {
     const replay = (input, ...args) => spawnSync(path.join(build, 'tools/replay'), args, { input, encoding: 'utf8' });
@@ -196,21 +214,7 @@ async function onDesktop(t, g = desktop) {
     });
   }
 
-  // Xvfb on a display of its choosing, and a window manager.
-  const x = children[children.push(spawn('Xvfb', ['-displayfd', 3, '-screen', 0, '1920x1080x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] })) - 1];
-  process.env.DISPLAY = await new Promise((ok, no) => {
-    let d = '';
-    x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
-  });
-  // The window manager, started once more should it end (what it said is kept).
-  let wm, said = '', tries = 0;
-  const startWm = () => children.push(wm = spawn('openbox', [], { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, HOME: work } })) && ++tries && wm.stderr.on('data', (d) => { said += d; });
-  startWm();
-  await until(() => `no window manager on ${process.env.DISPLAY} (openbox: ${wm.exitCode ?? 'running'}, ${tries} started; said ${JSON.stringify(said.trim())})`, () => {
-    if (wm.exitCode !== null && tries < 2) startWm();
-    return /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'));
-  }, 20000);
-
+  await display();
   await keysAndRecords(t, g);
   await t.check('SIGTERM during the box ends the game by that signal, and the box with it', async () => {
     await g.start(refused).then(() => g.refusal(true));
@@ -343,8 +347,9 @@ async function inBrowser(t) {
 
 const parts = [];
 try {
-  if (argv.includes('--desktop') || !site) await onDesktop(parts[parts.push(['desktop', harness(build)]) - 1][1]);
+  if (argv.includes('--desktop') || !(site || deb)) await onDesktop(parts[parts.push(['desktop', harness(build)]) - 1][1]);
   if (site) await inBrowser(parts[parts.push(['browser', harness(site)]) - 1][1]);
+  if (deb) await display().then(async () => (await import('./deb.mjs')).default(parts[parts.push(['package', harness(build)]) - 1][1], path.resolve(deb), { desktop, gameOver, prepared, run, text }));
 } catch (e) {
   console.log(`FAIL ${e.stack ?? e}`), parts.push(['run', { passed: 0, failed: 1 }]);
 } finally {
