@@ -41,13 +41,16 @@ class IPlatform {
     virtual double Rnd() = 0;  // uniform in [0, 1)
     // The program's own folder, ending in a path separator.
     virtual std::string AppPath() = 0;
+    // The folder of the player's records (score.ini): the program's own
+    // unless that is not the player's to write.
+    virtual std::string RecordsFolder() { return AppPath(); }
     // A modal box with an OK button; returns when it is dismissed.
     virtual void MsgBox(const std::string& text) = 0;
     // Ends the program at once. Never returns.
     [[noreturn]] virtual void End(int status) = 0;
     virtual void SetTimer1Interval(int16_t ms) = 0;
     virtual void ShowCursor(bool show) = 0;
-    // Opens the sound device; a failure is a run-time error.
+    // Opens the sound device; without one the game plays on silent.
     virtual void OpenSoundDevice() = 0;
 };
 
