@@ -9,7 +9,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-export default async function (t, deb, { desktop, gameOver, prepared, run, text }) {
+export default async function (t, deb, { desktop, gameOver, run, text }) {
   const user = `sevenwell-e2e-${process.pid}`, home = `/home/${user}`, records = `${home}/.local/share/sevenwell`;
   const installed = () => text('dpkg-query', '-W', '-f=${Status}', 'sevenwell').startsWith('install ok');
   if (installed()) throw new Error('sevenwell is installed on this machine: the package check installs and purges it, so remove it first');
@@ -23,11 +23,14 @@ export default async function (t, deb, { desktop, gameOver, prepared, run, text 
     await t.check('apt-get installs the package, at most 20 MB installed; a user is made to play it', () => {
       apt('install', deb);
       run('useradd', '--create-home', '--shell', '/bin/sh', user);
-      run(...as, 'mkdir', '-p', records), run(...as, 'touch', `${records}/score.ini`);
       const kb = +text('dpkg-query', '-W', '-f=${Installed-Size}', 'sevenwell');
       t.expect(installed() && kb > 0 && kb <= 20480, `installed: ${installed()}, ${kb} kB`);
     });
     if (t.failed) return;
+    // A new player's first game over makes their records; the next game
+    // reads them there (the prepared ones, written into the player's file).
+    await gameOver(t, desktop, { launcher, dir: records }, null);
+    await (desktop.key('press', 'Escape'), desktop.ended());
     await gameOver(t, desktop, { launcher, dir: records });
     await t.check("Escape ends the installed game; the records are the player's; dpkg --verify finds every file as packaged", async () => {
       const status = await (desktop.key('press', 'Escape'), desktop.ended()), owner = fs.statSync(`${records}/score.ini`).uid;
