@@ -96,8 +96,10 @@ deb:
 
 # The package built, lintian's verdict on it (no errors, no warnings), and
 # the installed game played by a user made for the check (as root, through
-# sudo otherwise, on a machine without the package: tests/e2e/deb.mjs).
-deb-test: deb
+# sudo otherwise, on a machine without the package: tests/e2e/deb.mjs),
+# its screens compared with the replay tool's frames of $(BUILD).
+deb-test: deb game
+	@scripts/deps.sh test
 	lintian --fail-on error,warning $(DEB)/sevenwell_*.changes
 	$(if $(filter 0,$(shell id -u)),,sudo) $(E2E) $(BUILD) --deb $(DEB)/sevenwell_*.deb
 
