@@ -4,7 +4,7 @@ ASAN  ?= build-asan
 JOBS  ?= $(shell nproc)
 
 .PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall web web-test \
-  windows win-test
+  deb deb-test windows win-test
 
 game:
 	@scripts/deps.sh run
@@ -38,6 +38,7 @@ test:
 	  [ $$rc = 0 ] && [ "$$(cat $(ASAN)/e2e.rc)" = 0 ]
 	$(MAKE) --no-print-directory web-test
 	$(MAKE) --no-print-directory win-test WIN_WERROR=ON
+	$(MAKE) --no-print-directory deb-test
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
@@ -82,6 +83,28 @@ install: game
 
 uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
+
+# The Debian package (debian/), built by dpkg-buildpackage from a copy of
+# the checkout's files (committed or not, git's ignored ones left out) in
+# $(DEB)/src, since it writes its results into the folder above the
+# source: the .deb, its .buildinfo and .changes land in $(DEB)/.
+DEB ?= build-deb
+deb:
+	@scripts/deps.sh deb
+	rm -rf $(DEB) && mkdir -p $(DEB)/src
+	git ls-files -z --cached --others --exclude-standard | \
+	  tar --null -T - --ignore-failed-read -cf - | tar -xf - -C $(DEB)/src
+	cd $(DEB)/src && DEB_BUILD_OPTIONS="parallel=$(JOBS)" dpkg-buildpackage -b -us -uc
+	@echo "package: $$(ls $(DEB)/sevenwell_*.deb) (install it: sudo apt-get install ./$$(ls $(DEB)/sevenwell_*.deb))"
+
+# The package built, lintian's verdict on it (no errors, no warnings), and
+# the installed game played by a user made for the check (as root, through
+# sudo otherwise, on a machine without the package: tests/e2e/deb.mjs),
+# its screens compared with the replay tool's frames of $(BUILD).
+deb-test: deb game
+	@scripts/deps.sh test
+	lintian --fail-on error,warning $(DEB)/sevenwell_*.changes
+	$(if $(filter 0,$(shell id -u)),,sudo) $(E2E) $(BUILD) --deb $(DEB)/sevenwell_*.deb
 
 soak: game
 	SW_SOAK_TICKS=1000000 $(BUILD)/tests/core_tests --gtest_filter='Soak.*'
@@ -153,4 +176,4 @@ win-test: windows
 	WINEPREFIX=$(abspath $(WIN_LIBS))/wine $(E2E) $(BUILD) --wine $(WIN)/SevenWell.zip
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB) $(WIN)
+	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB) $(DEB) $(WIN)

@@ -12,7 +12,7 @@ set(SW_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "where the site is written")
 if(NOT EXISTS ${SW_WEB_SYSROOT}/lib/libSDL2.a OR NOT EXISTS ${SW_WEB_ASSETS}/pic/etc.bmp)
   message(FATAL_ERROR "the browser build needs SW_WEB_SYSROOT and SW_WEB_ASSETS (make web)")
 endif()
-include(assets/ogg.cmake)
+include(${PROJECT_SOURCE_DIR}/assets/ogg.cmake)
 find_program(SW_RSVG rsvg-convert REQUIRED)
 find_program(SW_ZOPFLI zopfli REQUIRED)
 
@@ -71,8 +71,9 @@ set_target_properties(sevenwell_web PROPERTIES OUTPUT_NAME game SUFFIX .js
 # The tunes as Ogg Vorbis from the same synthesized waves.
 set(SW_WEB_OUT)
 foreach(n 01 02 03)
-  sw_ogg(${SW_WEB_ASSETS}/sound/bgm${n}.wav ${SW_WEB_SITE}/sound/bgm${n}.ogg)
-  list(APPEND SW_WEB_OUT ${SW_WEB_SITE}/sound/bgm${n}.ogg)
+  set(ogg ${SW_WEB_SITE}/sound/bgm${n}.ogg)
+  sw_ogg(${SW_WEB_ASSETS}/sound/bgm${n}.wav ${ogg})
+  list(APPEND SW_WEB_OUT ${ogg})
 endforeach()
 # The app's icons from the desktop icon.
 foreach(px 192 512)
