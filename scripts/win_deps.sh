@@ -18,7 +18,8 @@ mode=${2:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 
 pkgs=(g++-mingw-w64-x86-64-posix dpkg-dev cmake make vorbis-tools zip libgtest-dev)
-[ "$mode" = test ] && pkgs+=(wine wine64 unzip)
+# Wine's own fonts (only recommended by it) draw the message box's text.
+[ "$mode" = test ] && pkgs+=(wine wine64 fonts-wine unzip)
 . "$here/lib_deps.sh"
 need "${pkgs[@]}"
 
