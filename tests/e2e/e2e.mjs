@@ -350,7 +350,7 @@ async function inBrowser(t) {
   }
 }
 
-export { children, desktop, display, expect, gameOver, keysAndRecords, run, text, until, work };
+export { children, desktop, display, expect, gameOver, keysAndRecords, kZeros, run, shows, text, until, work };
 
 const parts = [];
 try {

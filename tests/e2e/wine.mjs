@@ -8,7 +8,7 @@ import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { children, desktop, display, expect, gameOver, keysAndRecords, run, text, until, work } from './e2e.mjs';
+import { children, desktop, display, expect, gameOver, keysAndRecords, kZeros, run, shows, text, until, work } from './e2e.mjs';
 
 export default async function onWine(t, zip) {
   const top = path.join(work, 'Seven Well ゲーム José'), dir = path.join(top, 'SevenWell');
@@ -21,7 +21,7 @@ export default async function onWine(t, zip) {
   const g = Object.assign(Object.create(desktop), {
     async start(score) {
       await (this.proc?.kill('SIGKILL'), this.exit);
-      fs.writeFileSync(path.join(dir, 'score.ini'), score);
+      if (score !== undefined) fs.writeFileSync(path.join(dir, 'score.ini'), score);
       [this.dir, this.win, this.err] = [dir, '', path.join(work, `wine${children.length}.err`)];
       const stdio = ['ignore', 'ignore', fs.openSync(this.err, 'w')];
       children.push(this.proc = spawn('wine', [path.join(dir, 'SevenWell.exe')], { cwd: work, env, stdio }));
@@ -36,6 +36,11 @@ export default async function onWine(t, zip) {
       run('xdotool', 'windowactivate', '--sync', box.trim().split(' ')[0]) && run('xdotool', 'key', 'Return');
       return fs.readFileSync(this.err, 'utf8');
     },
+  });
+  await t.check('as unzipped: the first records of zeros and README.txt with CR LF; the game starts on them', async () => {
+    const [score, readme] = ['score.ini', 'README.txt'].map((f) => fs.readFileSync(path.join(dir, f), 'latin1'));
+    expect(score === kZeros && !/[^\r]\n/.test(readme), `score.ini ${JSON.stringify(score)}, or README.txt has a bare LF`);
+    await g.start().then(() => shows(g, 'title', 30000));
   });
   await keysAndRecords(t, g);
   await gameOver(t, g);
