@@ -47,7 +47,7 @@ class IPlatform {
     [[noreturn]] virtual void End(int status) = 0;
     virtual void SetTimer1Interval(int16_t ms) = 0;
     virtual void ShowCursor(bool show) = 0;
-    // Opens the sound device; a failure is a run-time error.
+    // Opens the sound device; without one the game plays on silent.
     virtual void OpenSoundDevice() = 0;
 };
 

@@ -1,15 +1,17 @@
 #include "platform/message_box.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#ifndef _WIN32
 #include <pthread.h>
 #include <signal.h>
 #include <strings.h>
 #include <sys/prctl.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <optional>
-#include <vector>
+#endif
 
 namespace sw {
 
@@ -55,6 +57,7 @@ std::string WrapLine(const std::string& line, int columns) {
     return out;
 }
 
+#ifndef _WIN32
 // The box's child process dies with the program, whichever way the program
 // ends: SDL forks the X11 box into a child of its own, and an orphaned box
 // would stay on the desktop.
@@ -118,6 +121,7 @@ class PlainSignals {
     struct sigaction term_ {
     }, int_{};
 };
+#endif
 
 }  // namespace
 
@@ -133,6 +137,14 @@ std::string WrapForBox(const std::string& text, int columns) {
     }
 }
 
+#ifdef _WIN32
+// Windows' own box: it waits in the program's own thread, shows the
+// Japanese with the system's fonts, and goes when the program goes.
+void ShowMessageBox(Uint32 flags, const std::string& caption, const std::string& text,
+                    SDL_Window* parent) {
+    SDL_ShowSimpleMessageBox(flags, caption.c_str(), WrapForBox(text, 56).c_str(), parent);
+}
+#else
 void ShowMessageBox(Uint32 flags, const std::string& caption, const std::string& text,
                     SDL_Window* parent) {
     static const bool registered = pthread_atfork(nullptr, nullptr, BoxChildDiesWithParent) == 0;
@@ -146,5 +158,7 @@ void ShowMessageBox(Uint32 flags, const std::string& caption, const std::string&
     SDL_ShowSimpleMessageBox(flags, caption.c_str(), shown.c_str(), parent);
     boxOpening = 0;
 }
+
+#endif
 
 }  // namespace sw

@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string_view>
 #include <thread>
 
 #ifdef __EMSCRIPTEN__
@@ -20,6 +24,7 @@ extern "C" void sw_page_canvas(const void* pixels, int width, int height, int x,
 #endif
 
 #include "game/errors.h"
+#include "platform/files.h"
 
 namespace sw {
 
@@ -105,17 +110,24 @@ SurfacePtr DecodeBitmap565(SDL_RWops* data, const std::string& name) {
     return converted;
 }
 
-SurfacePtr LoadBitmap565(const std::string& path) {
-    // Ask the file system first, so that the message says why.
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
-        throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
-    }
-    std::fclose(probe);
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) throw RunTimeError(SdlError("cannot open picture " + path));
-    return DecodeBitmap565(file, path);
+namespace {
+
+// A picture file's bytes, read whole.
+std::string ReadPicture(const std::string& path) {
+    std::ifstream file(Utf8Path(path), std::ios::binary);
+    if (!file) throw RunTimeError("cannot open picture " + path + ": " + std::strerror(errno));
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    if (file.bad()) throw RunTimeError("cannot read picture " + path + ": " + std::strerror(errno));
+    return std::move(bytes).str();
 }
+
+// How far file times may lag the clock: the coarsest clock a file system
+// keeps them by (FAT's two seconds). A file changed within this of being
+// read may change again under the same time.
+constexpr auto kFileClockSlack = std::chrono::seconds(2);
+
+}  // namespace
 
 SdlGraphics::SdlGraphics(IPlatform& platform)
     : plat_(platform),
@@ -135,23 +147,35 @@ SdlGraphics::SdlGraphics(IPlatform& platform)
 SdlGraphics::~SdlGraphics() = default;
 
 const SdlGraphics::CacheEntry& SdlGraphics::Decoded(const std::string& path) {
-    // The logo is loaded again on every tick; a file unchanged since it was
-    // last decoded (same size, and the same modification time to the file
-    // system's full resolution, so a rewrite within the second counts) is
-    // taken from memory, while a file that has gone or changed is read
-    // again and fails as it should.
+    // The logo is loaded again on every tick; a file with the size and
+    // the modification time it had when last decoded is taken from memory,
+    // while a file that has gone or changed is read again and fails as it
+    // should. Times are only as fine as the file system keeps them (a
+    // whole second on some), so a file read within that long of its last
+    // change is compared by content until its time is safely past.
+    namespace fs = std::filesystem;
     std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    std::filesystem::file_time_type mtime{};
-    if (!ec) mtime = std::filesystem::last_write_time(path, ec);
+    const fs::path file = Utf8Path(path);
+    const std::uintmax_t size = fs::file_size(file, ec);
+    fs::file_time_type mtime{};
+    if (!ec) mtime = fs::last_write_time(file, ec);
     if (ec) throw RunTimeError("cannot open picture " + path + ": " + ec.message());
     auto it = cache_.find(path);
-    if (it == cache_.end() || it->second.size != size || it->second.mtime != mtime) {
-        SurfacePtr fresh = LoadBitmap565(path);
-        it = cache_.insert_or_assign(path, CacheEntry{size, mtime, std::move(fresh), ++decodings_})
-                 .first;
+    const bool same = it != cache_.end() && it->second.size == size && it->second.mtime == mtime;
+    if (same && !it->second.recent) return it->second;
+    const std::string bytes = ReadPicture(path);
+    const size_t sum = std::hash<std::string_view>{}(bytes);
+    const bool recent = fs::file_time_type::clock::now() - mtime < kFileClockSlack;
+    if (same && it->second.sum == sum) {
+        it->second.recent = recent;
+        return it->second;
     }
-    return it->second;
+    SurfacePtr fresh =
+        DecodeBitmap565(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), path);
+    return cache_
+        .insert_or_assign(path,
+                          CacheEntry{size, mtime, recent, sum, std::move(fresh), ++decodings_})
+        .first->second;
 }
 
 int StartDisplay() {

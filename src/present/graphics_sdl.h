@@ -82,6 +82,8 @@ class SdlGraphics : public IGraphics {
     struct CacheEntry {
         std::uintmax_t size;
         std::filesystem::file_time_type mtime;
+        bool recent;  // changed within the file clock's step of being read
+        size_t sum;   // of the content
         SurfacePtr surface;
         Uint64 id;  // one for each decoding: equal ids, equal pixels
     };
@@ -160,10 +162,8 @@ class SdlGraphics : public IGraphics {
     std::vector<SDL_Rect> dirty_;
 };
 
-// Reads a bitmap file and converts it to RGB565 once. A missing, unreadable
-// or malformed file is a run-time error naming it.
-SurfacePtr LoadBitmap565(const std::string& path);
-// The same from any stream (closed here); name is used in messages.
+// Reads a bitmap from a stream (closed here) and converts it to RGB565
+// once. A malformed picture is a run-time error naming it (name).
 SurfacePtr DecodeBitmap565(SDL_RWops* data, const std::string& name);
 
 }  // namespace sw

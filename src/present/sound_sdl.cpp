@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "game/errors.h"
+#include "platform/files.h"
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
@@ -29,14 +31,16 @@ void CheckSlot(int16_t IntIdx, const char* what) {
 // of its own size: a stream only reads its file as it plays, so a tune cut
 // short must be caught here, at load, like every other damaged sound.
 void CheckFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::ifstream f(Utf8Path(path), std::ios::binary);
     if (!f) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
     unsigned char head[8] = {};
-    const bool riff = std::fread(head, 1, 8, f) == 8 && std::memcmp(head, "RIFF", 4) == 0;
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fclose(f);
-    const long told = head[4] | head[5] << 8 | head[6] << 16 | static_cast<long>(head[7]) << 24;
+    f.read(reinterpret_cast<char*>(head), 8);
+    const bool riff = f.gcount() == 8 && std::memcmp(head, "RIFF", 4) == 0;
+    f.clear();
+    f.seekg(0, std::ios::end);
+    const long long size = f.tellg();
+    const long long told =
+        head[4] | head[5] << 8 | head[6] << 16 | static_cast<long long>(head[7]) << 24;
     if (riff && size < told + 8) {
         throw RunTimeError("cannot read sound " + path + ": the file is cut short (" +
                            std::to_string(size) + " of " + std::to_string(told + 8) + " bytes)");
@@ -62,22 +66,58 @@ SdlSound::Device::~Device() {
     if (open) Mix_CloseAudio();
 }
 
-void SdlSound::Open() {
-    if (device_.open) return;
-    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        throw RunTimeError(std::string("cannot start the sound system: ") + SDL_GetError());
-    }
+void SdlSound::Open(const char* fallback) {
+    if (device_.open || silent_) return;
     // A wave file cut short is damaged, not a shorter sound.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
     SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "strict");
+    std::string why;
+    if (OpenDevice(why)) return;
+    // A machine with nothing to play sound on (no device plugged in, a
+    // browser without Web Audio) still plays the game, silent.
+    std::fprintf(stderr, "Seven Well plays without sound: %s\n", why.c_str());
+    std::fflush(stderr);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, fallback, SDL_HINT_OVERRIDE);
+    silent_ = !OpenDevice(why);
+}
+
+bool SdlSound::OpenDevice(std::string& why) {
+    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        why = std::string("cannot start the sound system: ") + SDL_GetError();
+        return false;
+    }
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
-        throw RunTimeError(std::string("cannot open the sound device: ") + Mix_GetError());
+        why = std::string("cannot open the sound device: ") + Mix_GetError();
+        return false;
     }
     Mix_AllocateChannels(kWaveSlots);
     device_.open = true;
 #ifdef __EMSCRIPTEN__
     webSound = this;
 #endif
+    return true;
+}
+
+void SdlSound::LoadSilent(int16_t IntIdx, const std::string& path) {
+#ifdef __EMSCRIPTEN__
+    if (IntIdx == kWaveBgm && access(path.c_str(), F_OK) != 0 && sw_tune_coming(path.c_str())) {
+        silentLoaded_[IntIdx] = true;
+        return;
+    }
+#endif
+    CheckFile(path);
+    // Effects are read whole, as the mixer would; a tune is only looked
+    // at, as a stream is until it plays.
+    if (IntIdx != kWaveBgm) {
+        SDL_AudioSpec spec;
+        Uint8* data = nullptr;
+        Uint32 size = 0;
+        if (!SDL_LoadWAV(path.c_str(), &spec, &data, &size))
+            throw RunTimeError("cannot read sound " + path + ": " + SDL_GetError());
+        SDL_FreeWAV(data);
+    }
+    silentLoaded_[IntIdx] = true;
 }
 
 void SdlSound::LoadMusic(const std::string& path) {
@@ -110,8 +150,9 @@ void SdlSound::PlayMusic(int loops) {
 
 void SdlSound::SubWaveLoad(int16_t IntIdx, const std::string& StrFile) {
     CheckSlot(IntIdx, "SubWaveLoad");
-    if (!device_.open) throw RunTimeError("SubWaveLoad: the sound device is not open");
     const std::string path = plat_.AppPath() + "sound/" + StrFile;
+    if (silent_) return LoadSilent(IntIdx, path);
+    if (!device_.open) throw RunTimeError("SubWaveLoad: the sound device is not open");
     if (IntIdx == kWaveBgm) {
         LoadMusic(path);
         return;
@@ -135,8 +176,9 @@ void SdlSound::SubWavePlay(int16_t IntIdx, const std::string& StrOpt) {
     }
 #endif
     const bool music = IntIdx == kWaveBgm;
-    if (music ? !music_ : !BufWave[IntIdx])
+    if (silent_ ? !silentLoaded_[IntIdx] : music ? !music_ : !BufWave[IntIdx])
         throw RunTimeError("SubWavePlay: sound slot " + std::to_string(IntIdx) + " is empty");
+    if (silent_) return;
     // A slot still sounding goes on: no restart, no second voice.
     if (Sounding(IntIdx)) return;
     if (music) return PlayMusic(loops);
@@ -155,8 +197,9 @@ void SdlSound::SubWaveStop(int16_t IntIdx) {
     }
 #endif
     const bool music = IntIdx == kWaveBgm;
-    if (music ? !music_ : !BufWave[IntIdx])
+    if (silent_ ? !silentLoaded_[IntIdx] : music ? !music_ : !BufWave[IntIdx])
         throw RunTimeError("SubWaveStop: sound slot " + std::to_string(IntIdx) + " is empty");
+    if (silent_) return;
     // Halting also rewinds: the next play starts at the top.
     if (music)
         Mix_HaltMusic();

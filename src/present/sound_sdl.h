@@ -31,8 +31,12 @@ class SdlSound : public ISound {
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
-    // Opens the default output device; a failure is a run-time error.
-    void Open();
+    // Opens the default output device. Without one the game plays on
+    // silent, and says so once on stderr: the mixer plays to the fallback
+    // driver (SDL's dummy one, which sounds nowhere), or, where even that
+    // will not open, there is no mixer and the slots only check their
+    // files. Either way a missing or damaged sound file is an error.
+    void Open(const char* fallback = "dummy");
     bool IsOpen() const { return device_.open; }
 
     void SubWaveLoad(int16_t IntIdx, const std::string& StrFile) override;
@@ -49,6 +53,8 @@ class SdlSound : public ISound {
 #endif
 
   private:
+    bool OpenDevice(std::string& why);
+    void LoadSilent(int16_t IntIdx, const std::string& path);
     void LoadMusic(const std::string& path);
     void PlayMusic(int loops);
 
@@ -66,6 +72,9 @@ class SdlSound : public ISound {
     Device device_;
     std::array<ChunkPtr, kWaveSlots> BufWave;
     MusicPtr music_;  // the music slot's stream
+    // No mixer at all: the slots that have been loaded, for the checks.
+    bool silent_ = false;
+    std::array<bool, kWaveSlots> silentLoaded_{};
 #ifdef __EMSCRIPTEN__
     // A tune the page is still fetching: its path, and the loops of the
     // play asked for meanwhile (kNoPlay while none is).

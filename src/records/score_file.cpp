@@ -1,8 +1,6 @@
 // The score file: the best score and the best chain between runs.
 #include "records/score_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,16 +9,8 @@
 
 #include "game/errors.h"
 #include "game/format.h"
+#include "platform/files.h"
 #include "records/module1.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <share.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace sw {
 
@@ -53,12 +43,7 @@ struct FileHandle {
         if (fd >= 0) Close();
     }
     int Close() {
-        const int result =
-#ifdef _WIN32
-            _close(fd);
-#else
-            close(fd);
-#endif
+        const int result = CloseFile(fd);
         fd = -1;
         return result;
     }
@@ -138,16 +123,13 @@ std::string WriteTarget(const std::string& path) {
     std::string target = path;
     for (int hop = 0; hop < 40; ++hop) {
         std::error_code error;
-        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        const std::filesystem::path next = std::filesystem::read_symlink(Utf8Path(target), error);
         if (error) return target;  // not a link, or not there: the file itself
-#ifndef _WIN32
-        struct stat link;
-        if (lstat(target.c_str(), &link) == 0 && link.st_uid != geteuid() && link.st_uid != 0) {
+        if (LinkOfAnotherUser(target)) {
             throw RunTimeError("cannot write " + path + ": " + target +
                                " is a link made by another user; the game does not follow it");
         }
-#endif
-        target = next.is_absolute() ? next.string() : Folder(target) + next.string();
+        target = next.is_absolute() ? Utf8Text(next) : Folder(target) + Utf8Text(next);
     }
     throw RunTimeError("cannot write " + path + ": too many links in a row");
 }
@@ -161,13 +143,7 @@ int CreateTemporary(const std::string& target, std::string& name) {
         name = target + ".";
         uint64_t bits = (uint64_t{device()} << 32) ^ device();
         for (int i = 0; i < 10; ++i, bits /= 36) name += kChars[bits % 36];
-        int fd = -1;
-#ifdef _WIN32
-        _sopen_s(&fd, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
-                 _S_IREAD | _S_IWRITE);
-#else
-        fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-#endif
+        const int fd = CreateExclusive(name);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -175,29 +151,11 @@ int CreateTemporary(const std::string& target, std::string& name) {
 
 bool WriteAll(int fd, const std::string& text) {
     for (size_t done = 0; done < text.size();) {
-#ifdef _WIN32
-        const int n = _write(fd, text.data() + done, static_cast<unsigned>(text.size() - done));
-#else
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-#endif
+        const long n = WriteSome(fd, text.data() + done, text.size() - done);
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
     return true;
-}
-
-void SyncFolder(const std::string& path) {
-#ifndef _WIN32
-    // Make the rename itself durable; a folder that cannot be opened for
-    // this is no reason to fail, the file is already in place.
-    const std::string folder = Folder(path);
-    FileHandle dir;
-    dir.fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC);
-    if (dir.fd >= 0) fsync(dir.fd);
-#else
-    (void)path;
-#endif
 }
 
 }  // namespace
@@ -226,9 +184,9 @@ std::string ScoreText(int64_t hiScore, int64_t maxChain) {
 void WriteFileAtomically(const std::string& path, const std::string& text) {
     const std::string target = WriteTarget(path);
     const std::string where = target == path ? "" : " (through the link, " + target + ")";
-    struct stat old;
-    const bool existed = stat(target.c_str(), &old) == 0;
-    if (existed && (old.st_mode & S_IFMT) == S_IFDIR) {
+    std::error_code error;
+    const std::filesystem::file_status old = std::filesystem::status(Utf8Path(target), error);
+    if (old.type() == std::filesystem::file_type::directory) {
         throw RunTimeError("cannot write " + path + where + ": it is a folder, not a file");
     }
     std::string temp;
@@ -243,41 +201,23 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     auto fail = [&](const std::string& step) {
         const std::string reason = SystemReason();
         if (file.fd >= 0) file.Close();
-        std::remove(temp.c_str());
+        std::filesystem::remove(Utf8Path(temp), error);
         throw RunTimeError("cannot write " + path + where + ": " + step + ": " + reason);
     };
-#ifndef _WIN32
-    // The new file keeps the old one's permissions, and stays the player's
-    // to read and write.
-    if (existed && fchmod(file.fd, (old.st_mode & 0777) | 0600) != 0)
+    // The new file keeps the old one's permissions.
+    if (std::filesystem::exists(old) &&
+        !KeepPermissions(file.fd, static_cast<unsigned>(old.permissions())))
         fail("cannot set permissions");
-#endif
     if (!WriteAll(file.fd, text)) fail("write failed");
-#ifdef _WIN32
-    if (_commit(file.fd) != 0) fail("flush to disk failed");
-#else
-    if (fsync(file.fd) != 0) fail("flush to disk failed");
-#endif
+    if (FlushToDisk(file.fd) != 0) fail("flush to disk failed");
     if (file.Close() != 0) fail("close failed");
-#ifdef _WIN32
-    if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        errno = EACCES;
-        fail("rename failed");
-    }
-#else
-    if (std::rename(temp.c_str(), target.c_str()) != 0) fail("rename failed");
-#endif
-    SyncFolder(target);
+    if (!ReplaceFile(temp, target)) fail("rename failed");
+    FlushFolder(Folder(target));
 }
 
 ScoreVerdict ReadScoreFile(const std::string& path) {
     FileHandle file;
-#ifdef _WIN32
-    _sopen_s(&file.fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYWR, 0);
-#else
-    // Never waits: a pipe under the name is refused below, not waited on.
-    file.fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-#endif
+    file.fd = OpenToRead(path);
     if (file.fd < 0) {
         const int error = errno;
         throw RunTimeError("cannot open the score file " + path + ": " + SystemReason(error) +
@@ -286,27 +226,22 @@ ScoreVerdict ReadScoreFile(const std::string& path) {
                                               "chain at 0."
                                             : ""));
     }
-    struct stat kind;
-    if (fstat(file.fd, &kind) != 0) {
-        throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
-    }
-    if ((kind.st_mode & S_IFMT) == S_IFDIR) {
-        throw RunTimeError("the score file " + path + " is a folder, not a file");
-    }
-    if ((kind.st_mode & S_IFMT) != S_IFREG) {
-        throw RunTimeError("the score file " + path + " is not a regular file");
+    switch (KindOf(file.fd)) {
+        case FileKind::kRegular:
+            break;
+        case FileKind::kFolder:
+            throw RunTimeError("the score file " + path + " is a folder, not a file");
+        case FileKind::kOther:
+            throw RunTimeError("the score file " + path + " is not a regular file");
+        case FileKind::kUnknown:
+            throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
     }
     // Read only as far as the two fields go: what follows is never looked
     // at, so a huge file costs no more than a small one.
     FieldSplitter splitter(2);
     char piece[4096];
     for (bool done = false; !done;) {
-#ifdef _WIN32
-        const int n = _read(file.fd, piece, sizeof piece);
-#else
-        const ssize_t n = read(file.fd, piece, sizeof piece);
-        if (n < 0 && errno == EINTR) continue;
-#endif
+        const long n = ReadSome(file.fd, piece, sizeof piece);
         if (n < 0) throw RunTimeError("cannot read the score file " + path + ": " + SystemReason());
         done = n == 0 || splitter.Take(piece, static_cast<size_t>(n));
     }
