@@ -85,15 +85,17 @@ function machine() {
   })();
 }
 
-// A browser of the engine on a fresh profile, its window width x height;
-// mobile: a phone's screen (touch, coarse pointer) where the engine can
-// emulate one. It has pages[0] and open() for another tab, each a page:
-//   goto(url), reload(), run(fn, ...args) (fn's value in the page, awaited),
+// A browser of the engine on a fresh profile; mobile: a phone's screen
+// (touch, coarse pointer) where the engine can emulate one. It has pages[0]
+// and open() for another window, each a page:
+//   goto(url), reload(), resize(width, height) (of the page, or where the
+//   driver sizes only windows, the window), run(fn, ...args) (fn's value in
+//   the page, awaited),
 //   until(fn, ms, ...args) (run until it gives something), key(how, key)
 //   (how: down, up, press), click(selector), touch(labels, to) (fingers
 //   down on the buttons so labelled, the first moved to {x, y}, all lifted).
-export async function launch(engine, { width = 1280, height = 1000, mobile = false } = {}) {
-  const env = await machine();
+export async function launch(engine, { mobile = false } = {}) {
+  const env = await machine(), [width, height] = [1280, 1000];
   let b;
   if (engine === 'webkit') {
     b = await webdriver(env, width, height);
@@ -108,6 +110,7 @@ export async function launch(engine, { width = 1280, height = 1000, mobile = fal
           '--disable-component-update', '--disable-sync'] });
     const page = (p) => ({
       goto: (url) => p.goto(url), reload: () => p.reload(), run: (fn, ...args) => p.evaluate(fn, ...args),
+      resize: (width, height) => p.setViewport({ ...viewport, width, height }),
       key: (how, k) => p.keyboard[how](k), click: (selector) => p.click(selector),
       touch: engine === 'chromium' && (async (labels, to) => {
         const at = await p.evaluate((labels) => labels.map((l) => ((r) => [r.x + r.width / 2, r.y + r.height / 2])(
@@ -189,6 +192,7 @@ async function webdriver(env, width, height) {
     const keys = (...types) => (k) => to('POST', '/actions', { actions: [{ type: 'key', id: 'keys',
       actions: types.map((type) => ({ type, value: kKeys[k] ?? k })) }] });
     return { goto: (url) => to('POST', '/url', { url }), reload: () => to('POST', '/refresh', {}),
+      resize: (width, height) => to('POST', '/window/rect', { width, height }),
       run: (fn, ...args) => to('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments)`, args }),
       key: (how, k) => ({ down: keys('keyDown'), up: keys('keyUp'), press: keys('keyDown', 'keyUp') })[how](k),
       click: async (selector) => to('POST', `/element/${Object.values(await to('POST', '/element', { using: 'css selector', value: selector }))[0]}/click`, {}) };
@@ -219,7 +223,8 @@ export function harness(site, engine = engines[0]) {
   return t;
 }
 
-if (import.meta.url === pathToFileURL(process.argv[1]).href) {
+// Run when this module is done: the modules import it.
+if (import.meta.url === pathToFileURL(process.argv[1]).href) setImmediate(async () => {
   const [site, ...modules] = process.argv.slice(2), all = engines.map((e) => harness(site, e));
   for (const t of all) {
     console.log(`--- ${t.engine}`);
@@ -227,4 +232,4 @@ if (import.meta.url === pathToFileURL(process.argv[1]).href) {
   }
   for (const t of all) console.log(`browser ${t.engine}: ${t.passed} passed, ${t.failed} failed`);
   process.exit(all.every((t) => t.passed && !t.failed) ? 0 : 1);
-}
+});

@@ -32,41 +32,39 @@ export default async function (t) {
     fs.writeFileSync(`${site}/sw.js`, fs.readFileSync(`${site}/sw.js`, 'utf8').replace(/sevenwell-\w+/, 'sevenwell-rebuilt'));
     await page.reload().then(() => page.until(async () => (await caches.keys()).join() === 'sevenwell-rebuilt', 20000));
     await page.until(() => document.body.dataset.tunes === 'all');  // kept anew
-    // A first visit keeps the tunes it fetched before its worker ran.
-    const first = await t.launch(), other = first.pages[0];
-    await other.goto(server.url).then(() => other.until(() => document.body.dataset.tunes === 'all' && navigator.serviceWorker.controller, 60000));
-    await server.close();
+    // A first visit (another site to the browser) keeps the tunes it
+    // fetched before its worker ran.
+    const again = await t.serve(site), other = await browser.open();
+    await other.goto(again.url).then(() => other.until(() => document.body.dataset.tunes === 'all' && !!navigator.serviceWorker.controller, 60000));
+    await Promise.all([server.close(), again.close()]);
     for (const p of [page, other]) await p.reload().then(() => p.until(() => document.body.dataset.tunes === 'all', 20000));  // from the cache
-    await first.close();
   });
-  await browser.close().then(() => fs.rmSync(site, { recursive: true }));
 
-  // Each in a browser of its own: game.wasm.gz cut in half while the other
+  // Each on a site of its own: game.wasm.gz cut in half while the other
   // files still come, then no Web Audio at all.
   const cut = copy(t.site), wasm = fs.readFileSync(`${cut}/game.wasm.gz`);
   const cuts = await t.serve(cut, { rate: 1000000 }), silent = await t.serve(t.site, { inject: 'delete window.AudioContext; delete window.webkitAudioContext;' });
   await t.check('game.wasm.gz cut in half: the page names it and the reason with Retry until Retry is pressed; then the game starts', async () => {
     fs.writeFileSync(`${cut}/game.wasm.gz`, wasm.subarray(0, wasm.length >> 1));
-    const b = await t.launch(), p = b.pages[0], said = () => p.run(() => !document.getElementById('loading-retry').hidden &&
+    const said = () => page.run(() => !document.getElementById('loading-retry').hidden &&
       getComputedStyle(document.getElementById('loading')).display !== 'none' && document.getElementById('loading-text').textContent);
-    await p.goto(cuts.url);
+    await page.goto(cuts.url);
     const first = await until('a failure shown', said);
     await sleep(1500);  // the other files finish meanwhile
     t.expect(/^Could not (download|compile) game\.wasm\.gz \(.+\)\.$/.test(first) && await said() === first, `the page said ${JSON.stringify(first)}, then ${JSON.stringify(await said())}`);
     fs.writeFileSync(`${cut}/game.wasm.gz`, wasm);
-    await p.click('#loading-retry');
-    await p.until(() => Module.stored > 0).finally(() => b.close());
+    await page.click('#loading-retry');
+    await page.until(() => Module.stored > 0);
   });
   await t.check('without AudioContext the game reaches the title and plays, silent; the console says so once', async () => {
-    const b = await t.launch(), p = b.pages[0];
-    await p.goto(silent.url).then(() => toTitle(p));
-    await p.key('press', 'Enter');
-    let clock = await p.snap(kClock);
-    const next = async () => clock !== (clock = await p.snap(kClock));
+    await page.goto(silent.url).then(() => toTitle(page));
+    await page.key('press', 'Enter');
+    let clock = await page.snap(kClock);
+    const next = async () => clock !== (clock = await page.snap(kClock));
     for (const what of ['play clock', 'next second']) await until(what, next);
-    await b.close();
-    const told = silent.said.filter((l) => /silent/i.test(l)), bad = silent.said.filter((l) => /^error/.test(l));
+    const told = silent.said.filter((l) => /plays without sound/.test(l)), bad = silent.said.filter((l) => /^error/.test(l));
     t.expect(told.length === 1 && !bad.length, `the console said ${JSON.stringify(silent.said)}`);
   });
-  await Promise.all([cuts.close(), silent.close()]).then(() => fs.rmSync(cut, { recursive: true }));
+  await Promise.all([browser.close(), cuts.close(), silent.close()]);
+  for (const dir of [site, cut]) fs.rmSync(dir, { recursive: true });
 }
