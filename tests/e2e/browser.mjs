@@ -20,7 +20,7 @@ export const engines = (process.env.SW_BROWSERS || 'chromium,firefox,webkit').sp
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
   '.wasm': 'application/wasm', '.json': 'application/json', '.webmanifest': 'application/manifest+json',
   '.png': 'image/png', '.svg': 'image/svg+xml', '.css': 'text/css' };
-const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
+export const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
 
 // The page's console and uncaught errors, told as they come to a server of
 // their own, which outlives the site's server (no driver hears them in
@@ -31,20 +31,16 @@ const heard = new Map(), listener = http.createServer((req, res) => {
 }).listen(0, '127.0.0.1').unref();
 const tap = () => `(() => { const tell = (kind, a) => navigator.sendBeacon('http://127.0.0.1:${listener.address().port}/', kind + ' ' + a.join(' '));
   for (const k of ['log', 'info', 'warn', 'error']) { const f = console[k]; console[k] = (...a) => { tell(k, a); f.apply(console, a); }; }
-  addEventListener('error', (e) => tell('error', [e.message]));
-  addEventListener('unhandledrejection', (e) => tell('error', [e.reason])); })();`;
+  addEventListener('error', (e) => tell('error', [e.message])), addEventListener('unhandledrejection', (e) => tell('error', [e.reason])); })();`;
 
-// Serves dir on 127.0.0.1; requests lists every path asked for. The page
-// runs `inject` before its own scripts. While rate is set (bytes a second,
+// Serves dir on 127.0.0.1. The page runs `inject` before its own scripts. While rate is set (bytes a second,
 // shared by all connections), every response comes latency ms late, at
 // that rate, as on a slow link.
 export async function serve(dir, { inject = '', rate = 0, latency = 150 } = {}) {
-  const root = path.resolve(dir), requests = [], said = [];
+  const root = path.resolve(dir), said = [];
   let free = 0;
   const server = http.createServer((req, res) => {
-    const url = decodeURIComponent(req.url.split('?')[0]);
-    requests.push(url);
-    const file = path.join(root, path.normalize(url).replace(/^\/$/, '/index.html'));
+    const file = path.join(root, path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/$/, '/index.html'));
     if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) return void res.writeHead(404).end();
     let body = fs.readFileSync(file);
     if (file.endsWith('index.html')) body = Buffer.from(String(body).replace('<head>', `<head><script>${tap()}${inject}</script>`));
@@ -58,7 +54,7 @@ export async function serve(dir, { inject = '', rate = 0, latency = 150 } = {}) 
   });
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
   heard.set(`http://127.0.0.1:${server.address().port}`, said);
-  const s = { url: `http://127.0.0.1:${server.address().port}/`, requests, said, rate,
+  const s = { url: `http://127.0.0.1:${server.address().port}/`, said, rate,
     close: () => new Promise((ok) => { server.closeAllConnections(); server.close(ok); }) };
   return s;
 }
@@ -72,7 +68,7 @@ const started = (cmd, args, opts) => kids[kids.push(spawn(cmd, args, { stdio: 'i
 let shared;
 function machine() {
   return shared ??= (async () => {
-    const sock = path.join(scratch, 'pulse'), env = { ...process.env, HOME: scratch, PULSE_SERVER: `unix:${sock}` };
+    const sock = path.join(scratch, 'pulse.sock'), env = { ...process.env, HOME: scratch, PULSE_SERVER: `unix:${sock}` };
     started('pulseaudio', ['-n', '--daemonize=no', '--exit-idle-time=-1', '--use-pid-file=no', '-L', 'module-null-sink',
       '-L', `module-native-protocol-unix socket=${sock} auth-anonymous=1`], { env: { ...env, XDG_RUNTIME_DIR: scratch } });
     const x = started('Xvfb', ['-displayfd', 3, '-screen', 0, '1600x1200x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
@@ -224,7 +220,7 @@ export function harness(site, engine = engines[0]) {
 }
 
 // Run when this module is done: the modules import it.
-if (import.meta.url === pathToFileURL(process.argv[1]).href) setImmediate(async () => {
+if (process.argv[1] && import.meta.url === pathToFileURL(process.argv[1]).href) setImmediate(async () => {
   const [site, ...modules] = process.argv.slice(2), all = engines.map((e) => harness(site, e));
   for (const t of all) {
     console.log(`--- ${t.engine}`);

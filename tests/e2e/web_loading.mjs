@@ -6,9 +6,8 @@
 // network at all. A download cut short is named until Retry; a browser
 // without Web Audio plays silent.
 import fs from 'node:fs';
-import { kClock, toTitle, until } from './browser.mjs';
+import { kClock, sleep, toTitle, until } from './browser.mjs';
 
-const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
 const copy = (from) => ((dir) => fs.cpSync(from, dir, { recursive: true }) ?? dir)(fs.mkdtempSync('/tmp/sevenwell-site-'));
 
 export default async function (t) {

@@ -2,10 +2,9 @@
 // in a hidden tab and in two tabs at once. Chromium's fingers are its own
 // touch input; the other engines' are pointer events made in the page
 // (their drivers have no touch), which the check's name says.
-import { kClock, kItem1, toTitle, until } from './browser.mjs';
+import { kClock, kItem1, sleep, toTitle, until } from './browser.mjs';
 
 const kLabels = ['Left', 'Right', 'Up', 'Down', 'Enter', 'Back', 'Restart', 'Quit'];
-const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
 
 export default async function (t) {
   const server = await t.serve(t.site), how = t.engine === 'chromium' ? 'taps' : 'touch events made in the page';
