@@ -76,7 +76,7 @@ function machine() {
       let d = '';
       x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
     });
-    for (let i = 0; i < 100 && !fs.existsSync(sock); ++i) await sleep(50);
+    await until('PulseAudio (pulseaudio -n) on its socket', () => fs.existsSync(sock), 5000);
     return env;
   })();
 }

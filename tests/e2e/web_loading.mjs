@@ -12,7 +12,7 @@ const copy = (from) => ((dir) => fs.cpSync(from, dir, { recursive: true }) ?? di
 
 export default async function (t) {
   const site = copy(t.site), server = await t.serve(site, { rate: 200000 }), browser = await t.launch(), page = browser.pages[0];
-  await t.check('slow link: a bar counts the bytes, the first frame comes before the tunes, a late tune plays as it comes', async () => {
+  await t.check('slow link: a bar counts the bytes, the first frame comes before the tunes, a late tune plays as it comes, the sound running', async () => {
     fs.renameSync(`${site}/sound`, `${site}/away`);  // the tunes late: missing until the game waits
     await page.goto(server.url);
     await page.until(() => document.getElementById('loading-bar')?.value > 100000, 60000);
@@ -24,7 +24,7 @@ export default async function (t) {
     fs.renameSync(`${site}/away`, `${site}/sound`);
     server.rate = 0;
     await page.click('#loading-retry');
-    await page.until(() => document.body.dataset.music === 'playing');
+    await page.until(() => document.body.dataset.music === 'playing' && Module.SDL2.audioContext.state === 'running');
   });
   await t.check('a rebuilt site replaces the old cache; after one visit the game starts with the network gone', async () => {
     await page.until(() => document.body.dataset.tunes === 'all', 60000);
