@@ -119,7 +119,7 @@ export async function launch(engine, { mobile = false } = {}) {
     });
     // Each page a window of its own, seen as the other (not a tab behind it).
     const sized = async (p) => (await p.setViewport(viewport), p);
-    b = { pid: browser.process().pid, pages: [page(await sized((await browser.pages())[0]))],
+    b = { pid: kids[kids.push(browser.process()) - 1].pid, pages: [page(await sized((await browser.pages())[0]))],
       open: async () => page(await sized(await browser.newPage({ type: 'window' }))), close: () => browser.close() };
   }
   for (const p of b.pages) add(p);

@@ -288,9 +288,12 @@ async function onDesktop(t, g = desktop) {
 async function inBrowser(t) {
   const server = await t.serve(t.site), browser = await t.launch(), page = browser.pages[0];
   const g = {
-    // Visits the page, with score.ini stored beforehand unless undefined.
+    // Visits the page, with score.ini stored beforehand unless undefined
+    // (the page's game held and its own store finished first, or the two
+    // stores would overlap, as a player's never do).
     async start(score) {
-      if (score !== undefined) await page.run((s) => { FS.writeFile('/persist/score.ini', s); return new Promise((ok) => FS.syncfs(false, ok)); }, score);
+      if (score !== undefined) await page.run(async (s) => { Module.pauseMainLoop(); while (FS.syncFSRequests) await new Promise((ok) => setTimeout(ok, 10));
+        FS.writeFile('/persist/score.ini', s); return new Promise((ok) => FS.syncfs(false, ok)); }, score);
       await page.goto(server.url);
       await page.until(() => window.Module && (Module.stored > 0 || document.body.dataset.ended));
     },
