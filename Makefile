@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN  ?= build-asan
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall web web-test
+.PHONY: run test game bench contact soak fuzz mutate format tidy clean install uninstall web web-test deb deb-test
 
 game:
 	@scripts/deps.sh run
@@ -35,6 +35,7 @@ test:
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=10; rc=$$?; wait; cat $(ASAN)/e2e.log; \
 	  [ $$rc = 0 ] && [ "$$(cat $(ASAN)/e2e.rc)" = 0 ]
 	$(MAKE) --no-print-directory web-test
+	$(MAKE) --no-print-directory deb-test
 
 # Every C and C++ file as .clang-format has it.
 SOURCES = $(shell find src tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c')
@@ -80,6 +81,28 @@ install: game
 uninstall:
 	scripts/install.sh uninstall "$(PREFIX)"
 
+# The Debian package (debian/), built by dpkg-buildpackage from a copy of
+# the checkout's files (committed or not, git's ignored ones left out) in
+# $(DEB)/src, since it writes its results into the folder above the
+# source: the .deb, its .buildinfo and .changes land in $(DEB)/.
+DEB ?= build-deb
+deb:
+	@scripts/deps.sh deb
+	rm -rf $(DEB) && mkdir -p $(DEB)/src
+	git ls-files -z --cached --others --exclude-standard | \
+	  tar --null -T - --ignore-failed-read -cf - | tar -xf - -C $(DEB)/src
+	cd $(DEB)/src && DEB_BUILD_OPTIONS="parallel=$(JOBS)" dpkg-buildpackage -b -us -uc
+	@echo "package: $$(ls $(DEB)/sevenwell_*.deb) (install it: sudo apt-get install ./$$(ls $(DEB)/sevenwell_*.deb))"
+
+# The package built, lintian's verdict on it (no errors, no warnings), and
+# the installed game played by a user made for the check (as root, through
+# sudo otherwise, on a machine without the package: tests/e2e/deb.mjs),
+# its screens compared with the replay tool's frames of $(BUILD).
+deb-test: deb game
+	@scripts/deps.sh test
+	lintian --fail-on error,warning $(DEB)/sevenwell_*.changes
+	$(if $(filter 0,$(shell id -u)),,sudo) $(E2E) $(BUILD) --deb $(DEB)/sevenwell_*.deb
+
 soak: game
 	SW_SOAK_TICKS=1000000 $(BUILD)/tests/core_tests --gtest_filter='Soak.*'
 
@@ -122,4 +145,4 @@ web-test: web
 	$(E2E) $(BUILD) --web $(WEB)/site
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB)
+	rm -rf $(BUILD) $(ASAN) $(FUZZ) $(WEB) $(DEB)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs, only when some are missing.
 #   scripts/deps.sh run    what building and playing needs
-#   scripts/deps.sh test   that, plus what the tests and benchmarks need
+#   scripts/deps.sh deb    that, plus what building the Debian package needs
+#   scripts/deps.sh test   all of it, plus what the tests and benchmarks need
 set -euo pipefail
 
 # xfonts-base: the X fonts the message boxes draw with, Japanese included,
@@ -10,9 +11,14 @@ run_pkgs=(g++ make cmake pkg-config libsdl2-dev libsdl2-mixer-dev librsvg2-bin i
   fonts-dejavu-core xfonts-base)
 test_pkgs=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox procps bc clang
   libclang-rt-14-dev clang-format clang-tidy desktop-file-utils appstream)
+# The Build-Depends of debian/control beyond run_pkgs, and the tools.
+deb_pkgs=(dpkg-dev debhelper vorbis-tools lintian)
 
 pkgs=("${run_pkgs[@]}")
-if [ "${1:-run}" = test ]; then pkgs+=("${test_pkgs[@]}"); fi
+case ${1:-run} in
+  deb) pkgs+=("${deb_pkgs[@]}") ;;
+  test) pkgs+=("${deb_pkgs[@]}" "${test_pkgs[@]}") ;;
+esac
 
 missing=()
 for p in "${pkgs[@]}"; do

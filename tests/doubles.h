@@ -66,6 +66,7 @@ class FakePlatform : public sw::IPlatform {
         return r;
     }
     std::string AppPath() override { return dir.string() + "/"; }
+    std::string RecordsFolder() override { return records.empty() ? AppPath() : records; }
     void MsgBox(const std::string& text) override { messages.push_back(text); }
     [[noreturn]] void End(int status) override { throw sw::ProgramEnded{status}; }
     void SetTimer1Interval(int16_t) override {}
@@ -84,6 +85,7 @@ class FakePlatform : public sw::IPlatform {
     sw::Random rng{1};
     std::deque<double> script;
     std::filesystem::path dir;
+    std::string records;  // the records' own folder, when not the program's
     std::vector<std::string> messages;
 };
 

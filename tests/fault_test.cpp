@@ -91,6 +91,29 @@ TEST(Fault, KilledWhileWritingLeavesTheOldOrTheNewFile) {
     }
 }
 
+TEST(Fault, TwoGameOversAtOnceKeepEachOthersRecords) {
+    // Two games in one folder, one raising the best score game after game,
+    // the other the best chain: neither may ever write back a record older
+    // than the other's last.
+    FakePlatform plat;
+    const std::string path = (plat.dir / "score.ini").string();
+    plat.WriteScore("000000000\r\n000000000\r\n");
+    pid_t writers[2];
+    for (const int i : {0, 1}) {
+        if ((writers[i] = fork()) == 0) {
+            execl(SW_SCORE_WRITER, SW_SCORE_WRITER, path.c_str(), "1", i ? "chain" : "hi", "300",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    for (const pid_t writer : writers) {
+        int status = 0;
+        waitpid(writer, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a record went back";
+    }
+    EXPECT_EQ(plat.ReadScore(), sw::ScoreText(300, 300));
+}
+
 TEST(Fault, NamesPlantedBesideTheFileChangeNothingButIt) {
     for (const char* plant : {"ln -s diary.txt score.ini.new", "mkdir score.ini.new",
                               "echo kept >score.ini.new && chmod 444 score.ini.new"}) {

@@ -2,12 +2,15 @@
 // gamepads acting on release only, once, and the hold while the window is
 // away; and the wrapping of the message box's lines.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "game/keycodes.h"
 #include "platform/events.h"
 #include "platform/message_box.h"
+#include "platform/sdl_platform.h"
 #include "platform/timers.h"
 
 using namespace sw;
@@ -157,3 +160,31 @@ TEST(MessageBox, LongLinesWrapAtSpacesAndInsidePaths) {
     EXPECT_EQ(sw::WrapForBox(refusal, 20), "score.iniのファイル\nが不正です。");
     EXPECT_EQ(sw::WrapForBox(std::string(25, 'x'), 10), "xxxxxxxxxx\nxxxxxxxxxx\nxxxxx");
 }
+
+#ifndef _WIN32
+TEST(Records, StayBesideTheProgramOnlyInAFolderThePlayerOwnsAndCanWrite) {
+    namespace fs = std::filesystem;
+    const fs::path top =
+        fs::temp_directory_path() / ("sevenwell-records-" + std::to_string(getpid()));
+    const std::string mine = (top / "mine/").string(), shared = (top / "shared/").string();
+    fs::create_directories(mine), fs::create_directories(shared);
+    // Another player's folder (as root), or one the player cannot write to.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+    } else {
+        fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("XDG_DATA_HOME", (top / "data").c_str(), 1);
+    EXPECT_EQ(RecordsFolderFor(mine, false), mine);
+    EXPECT_EQ(RecordsFolderFor(shared, false), (top / "data/sevenwell/").string());
+    EXPECT_EQ(RecordsFolderFor(shared, true), shared) << "a folder named to the tools";
+    setenv("XDG_DATA_HOME", "relative/data", 1);  // not absolute: as if unset
+    setenv("HOME", top.c_str(), 1);
+    EXPECT_EQ(RecordsFolderFor(shared, false), (top / ".local/share/sevenwell/").string());
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", home.c_str(), 1);
+    fs::permissions(shared, fs::perms::owner_all);
+    fs::remove_all(top);
+}
+#endif

@@ -66,22 +66,29 @@ TEST(ScoreRead, ReadsBothLinesBeforeTheVerdict) {
 }
 
 // Writing keeps the better score and leaves the best chain alone, though
-// the file takes the better chain as well.
+// the file takes the better chain as well. Another game in the same folder
+// may have written the file meanwhile: the better of each record stays.
 TEST(ScoreWrite, RecordsAsTheNextStartReadsThem) {
     const struct {
-        const char *before, *file, *after;  // best score, best chain, score, chain
+        const char *before, *meanwhile, *file, *after;  // best score, best chain, score, chain
     } cases[] = {
-        {"0 0 0 0", "000000000\r\n000000000\r\n", "0 0"},
-        {"100 3 500 1", "000005000\r\n000000030\r\n", "500 3"},
-        {"500 3 300 4", "000005000\r\n000000040\r\n", "500 3"},
-        {"1234 7 0 0", "000012340\r\n000000070\r\n", "1234 7"},
+        {"0 0 0 0", nullptr, "000000000\r\n000000000\r\n", "0 0"},
+        {"100 3 500 1", nullptr, "000005000\r\n000000030\r\n", "500 3"},
+        {"500 3 300 4", nullptr, "000005000\r\n000000040\r\n", "500 3"},
+        {"1234 7 0 0", nullptr, "000012340\r\n000000070\r\n", "1234 7"},
         // Past eight digits the line would be refused at the next start, so
         // the largest eight-digit record is written instead.
-        {"0 0 123456789 0", "999999990\r\n000000000\r\n", "123456789 0"},
+        {"0 0 123456789 0", nullptr, "999999990\r\n000000000\r\n", "123456789 0"},
+        // Both games read 100; the other ended with 500, this one with 300.
+        {"100 3 300 1", "000005000\r\n000000020\r\n", "000005000\r\n000000030\r\n", "500 3"},
+        {"100 3 300 1", "000000500\r\n000000090\r\n", "000003000\r\n000000090\r\n", "300 9"},
+        // A file refused meanwhile is replaced by this game's records.
+        {"100 3 300 1", "000005000\r\n000000091\r\n", "000003000\r\n000000030\r\n", "300 3"},
     };
     for (const auto& c : cases) {
         Game g;
         Set(g.form, "LngHiScore LngMaxChain LngScore LngChain", c.before);
+        if (c.meanwhile) g.plat.WriteScore(c.meanwhile);
         g.form.SubScoreWrite();
         EXPECT_EQ(g.plat.ReadScore(), c.file);
         EXPECT_EQ(Pick(g.form, "LngHiScore LngMaxChain"), c.after);
@@ -90,4 +97,25 @@ TEST(ScoreWrite, RecordsAsTheNextStartReadsThem) {
     std::filesystem::remove_all(g.plat.dir);
     EXPECT_THROW(g.form.SubScoreWrite(), sw::RunTimeError) << "no folder to write into";
     std::filesystem::create_directories(g.plat.dir);
+}
+
+// Records in the player's own folder start from the install's, once; the
+// install's file is never written.
+TEST(ScoreRead, TheFirstRecordsOfThePlayersOwnFolderAreTheInstalls) {
+    const std::string good = "000004560\r\n000000070\r\n";
+    for (const char* install : {good.c_str(), "000004561\r\n000000070\r\n", ""}) {
+        Game g;
+        g.plat.records = (g.plat.dir / "data/sevenwell/").string();
+        if (*install) g.plat.WriteScore(install);
+        const bool taken = install == good;
+        g.form.SubScoreRead();
+        EXPECT_EQ(Pick(g.form, "LngHiScore LngMaxChain"), taken ? "456 7" : "0 0") << install;
+        Set(g.form, "LngScore LngChain", "300 1");
+        g.form.SubScoreWrite();
+        g.form.LngHiScore = -5;
+        g.form.SubScoreRead();
+        EXPECT_EQ(g.form.LngHiScore, taken ? 456 : 300) << "read from the player's folder";
+        EXPECT_EQ(g.plat.ReadScore(), install);
+        EXPECT_TRUE(g.plat.messages.empty());
+    }
 }

@@ -12,7 +12,7 @@ set(SW_WEB_SITE ${CMAKE_BINARY_DIR}/site CACHE PATH "where the site is written")
 if(NOT EXISTS ${SW_WEB_SYSROOT}/lib/libSDL2.a OR NOT EXISTS ${SW_WEB_ASSETS}/pic/etc.bmp)
   message(FATAL_ERROR "the browser build needs SW_WEB_SYSROOT and SW_WEB_ASSETS (make web)")
 endif()
-find_program(SW_OGGENC oggenc REQUIRED)
+include(${PROJECT_SOURCE_DIR}/assets/ogg.cmake)
 find_program(SW_RSVG rsvg-convert REQUIRED)
 find_program(SW_ZOPFLI zopfli REQUIRED)
 
@@ -49,10 +49,7 @@ add_custom_command(OUTPUT ${SW_WEB_FIRST}/pic/etc.bmp
 set(SW_WEB_DATA ${SW_WEB_FIRST}/pic/etc.bmp)
 foreach(wav ${SW_WEB_EFFECTS})
   get_filename_component(name ${wav} NAME)
-  add_custom_command(OUTPUT ${SW_WEB_FIRST}/sound/${name}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${SW_WEB_FIRST}/sound
-    COMMAND ${SW_OGGENC} -Q -q 4 -o ${SW_WEB_FIRST}/sound/${name} ${wav}
-    DEPENDS ${wav} VERBATIM)
+  sw_ogg(${wav} ${SW_WEB_FIRST}/sound/${name})
   list(APPEND SW_WEB_DATA ${SW_WEB_FIRST}/sound/${name})
 endforeach()
 add_custom_target(sevenwell_web_data DEPENDS ${SW_WEB_DATA})
@@ -75,10 +72,7 @@ set_target_properties(sevenwell_web PROPERTIES OUTPUT_NAME game SUFFIX .js
 set(SW_WEB_OUT)
 foreach(n 01 02 03)
   set(ogg ${SW_WEB_SITE}/sound/bgm${n}.ogg)
-  add_custom_command(OUTPUT ${ogg}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${SW_WEB_SITE}/sound
-    COMMAND ${SW_OGGENC} -Q -q 4 -o ${ogg} ${SW_WEB_ASSETS}/sound/bgm${n}.wav
-    DEPENDS ${SW_WEB_ASSETS}/sound/bgm${n}.wav VERBATIM)
+  sw_ogg(${SW_WEB_ASSETS}/sound/bgm${n}.wav ${ogg})
   list(APPEND SW_WEB_OUT ${ogg})
 endforeach()
 # The app's icons from the desktop icon.

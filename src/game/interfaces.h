@@ -41,6 +41,9 @@ class IPlatform {
     virtual double Rnd() = 0;  // uniform in [0, 1)
     // The program's own folder, ending in a path separator.
     virtual std::string AppPath() = 0;
+    // The folder of the player's records (score.ini): the program's own
+    // unless that is not the player's to write.
+    virtual std::string RecordsFolder() { return AppPath(); }
     // A modal box with an OK button; returns when it is dismissed.
     virtual void MsgBox(const std::string& text) = 0;
     // Ends the program at once. Never returns.

@@ -133,7 +133,7 @@ bool KeepPermissions(int, unsigned) {
     return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool PutInPlace(const std::string& from, const std::string& to) {
     if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -255,7 +255,7 @@ bool KeepPermissions(int fd, unsigned mode) {
     return fchmod(fd, (mode & 0777) | 0600) == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool PutInPlace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -35,7 +35,7 @@ FileKind KindOf(int fd);
 // Windows has none to keep).
 bool KeepPermissions(int fd, unsigned mode);
 // Puts from in to's place in one step, replacing what was there.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool PutInPlace(const std::string& from, const std::string& to);
 // Makes a replace in folder durable where the system needs telling.
 void FlushFolder(const std::string& folder);
 // True when path is a link made by someone other than the player or the

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files.h"
 #ifndef __EMSCRIPTEN__
 #include "platform/message_box.h"
 #endif
@@ -37,6 +38,12 @@ SdlPlatform::SdlPlatform(PlatformOptions options)
     // (made before start-up reseeds it) also differs from run to run.
     if (options_.appPath) {
         appPath_ = *options_.appPath;
+#ifdef SW_DATA_DIR
+    } else if (*SW_DATA_DIR) {
+        // A packaged game: the program in one place, its pictures and
+        // sounds in the system's folder for games' data.
+        appPath_ = SW_DATA_DIR;
+#endif
     } else if (char* base = SDL_GetBasePath()) {
         appPath_ = base;
         SDL_free(base);
@@ -44,6 +51,26 @@ SdlPlatform::SdlPlatform(PlatformOptions options)
         appPath_ = "./";
     }
     if (!appPath_.empty() && appPath_.back() != '/' && appPath_.back() != '\\') appPath_ += '/';
+    recordsFolder_ = RecordsFolderFor(appPath_, options_.appPath.has_value());
+}
+
+std::string RecordsFolderFor(const std::string& appPath, bool given) {
+    // The records stay beside the program in a folder the player owns (a
+    // build, an install in their home, an unzipped game, a folder named to
+    // the tools), and go to the player's data folder where the program's
+    // folder is shared: a packaged game's, always, or one the player does
+    // not own or cannot write to. The browser keeps them in its storage.
+#ifdef __EMSCRIPTEN__
+    return appPath;
+#else
+    bool packaged = false;
+#ifdef SW_DATA_DIR
+    packaged = *SW_DATA_DIR != 0;
+#endif
+    if (given || (!packaged && FolderIsPlayers(appPath))) return appPath;
+    const std::string own = PlayerDataFolder();
+    return own.empty() ? appPath : own;
+#endif
 }
 
 void SdlPlatform::Randomize() {
@@ -60,7 +87,7 @@ void SdlPlatform::MsgBox(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     if (options_.throwOnEnd) return;
-    ShowMessageBox(SDL_MESSAGEBOX_WARNING, "Seven Well: " + appPath_ + "score.ini", text,
+    ShowMessageBox(SDL_MESSAGEBOX_WARNING, "Seven Well: " + recordsFolder_ + "score.ini", text,
                    graphics_.Window());
 }
 

@@ -37,6 +37,7 @@ class SdlPlatform : public IPlatform {
     void Randomize() override;
     double Rnd() override { return rng_.Next(); }
     std::string AppPath() override { return appPath_; }
+    std::string RecordsFolder() override { return recordsFolder_; }
     // The game's one box: the refusal of its score file, so the caption
     // names that file in full.
     void MsgBox(const std::string& text) override;
@@ -70,7 +71,7 @@ class SdlPlatform : public IPlatform {
 #endif
 
     PlatformOptions options_;
-    std::string appPath_;
+    std::string appPath_, recordsFolder_;
     Random rng_;
     int16_t timer1Interval_ = 0;
     PeriodicTimer timer1_, timer2_;
@@ -82,6 +83,10 @@ class SdlPlatform : public IPlatform {
 
 // The first line of every run-time error's report, on either platform.
 inline constexpr const char* kRunTimeErrorHeading = "Seven Well stopped with a run-time error:\n";
+
+// Where the records of a game in appPath go (given: a folder named to the
+// tools, whose records stay there).
+std::string RecordsFolderFor(const std::string& appPath, bool given);
 
 // Seed from the clock, as the game always did at start-up.
 uint32_t ClockSeed();

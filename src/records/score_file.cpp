@@ -1,6 +1,7 @@
 // The score file: the best score and the best chain between runs.
 #include "records/score_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -211,8 +212,23 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
     if (!WriteAll(file.fd, text)) fail("write failed");
     if (FlushToDisk(file.fd) != 0) fail("flush to disk failed");
     if (file.Close() != 0) fail("close failed");
-    if (!ReplaceFile(temp, target)) fail("rename failed");
+    if (!PutInPlace(temp, target)) fail("rename failed");
     FlushFolder(Folder(target));
+}
+
+Records KeepBestRecords(const std::string& path, Records own) {
+    RecordsLock lock(path);
+    try {
+        const ScoreVerdict file = ReadScoreFile(path);
+        if (file.Valid()) {
+            own.hi = std::max<int64_t>(own.hi, file.hi);
+            own.chain = std::max<int64_t>(own.chain, file.chain);
+        }
+    } catch (const RunTimeError&) {
+        // Gone or unreadable: the game's own records take its place.
+    }
+    WriteFileAtomically(path, ScoreText(own.hi, own.chain));
+    return own;
 }
 
 ScoreVerdict ReadScoreFile(const std::string& path) {

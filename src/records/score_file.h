@@ -45,4 +45,15 @@ std::string ScoreText(int64_t hiScore, int64_t maxChain);
 // reason; on failure the new file is removed and the old one is untouched.
 void WriteFileAtomically(const std::string& path, const std::string& text);
 
+// The records a game over keeps: the better of each, the game's own or the
+// file's. Another game may have written better ones since this game read
+// the file at start-up, so it is read again, under the records' lock so
+// that two game overs at one moment take turns, and replaced with the
+// larger of each. A file that has become unreadable or is refused is
+// replaced by the game's own records. Returns what the file now holds.
+struct Records {
+    int64_t hi = 0, chain = 0;
+};
+Records KeepBestRecords(const std::string& path, Records own);
+
 }  // namespace sw

@@ -1,11 +1,13 @@
 // The real program from outside: on the desktop under Xvfb with a window
-// manager (keys sent with xdotool) and in headless Chromium, the same
+// manager (keys sent with xdotool) and in the browsers (Chromium, Firefox
+// and WebKit, one after another: SW_BROWSERS names some), the same
 // scenarios on both where both apply, and only what no unit test can see.
 // Screens are compared with the frames the replay tool renders.
 //   node tests/e2e/e2e.mjs BUILD_DIR [--desktop] [--web SITE_DIR]
 // BUILD_DIR gives the game, the replay tool and the frame shim of bench/
 // (without the shim, as in the sanitizer build, the pace and the hold are
 // not checked). The browser part also runs every tests/e2e/web_*.mjs module.
+// With --deb PACKAGE only the Debian package is checked (tests/e2e/deb.mjs).
 // KEEP=1 keeps the scratch folder.
 import { execFileSync, spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -13,8 +15,8 @@ import os from 'node:os';
 import path from 'node:path';
 import { engines, expect, harness } from './browser.mjs';
 
-const argv = process.argv.slice(2), site = argv.includes('--web') ? argv[argv.indexOf('--web') + 1] : null;
-const build = path.resolve(argv.find((a) => !a.startsWith('--') && a !== site) || 'build'), game = path.join(build, 'game');
+const argv = process.argv.slice(2), after = (o) => argv.includes(o) ? argv[argv.indexOf(o) + 1] : null, [site, deb] = [after('--web'), after('--deb')];
+const build = path.resolve(argv.find((a) => !a.startsWith('--') && a !== site && a !== deb) || 'build'), game = path.join(build, 'game');
 const here = import.meta.dirname, work = fs.mkdtempSync(path.join(os.tmpdir(), 'sevenwell-e2e-')), children = [];
 const shim = [path.join(build, 'bench/libframe_shim.so')].find((f) => fs.existsSync(f));
 const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
@@ -95,14 +97,15 @@ async function keysAndRecords(t, g) {
   });
 }
 
-async function gameOver(t, g, where) {
-  await t.check(`a game played to game over by hard drops writes score.ini; the title comes back${g.offline ? ', offline' : ''}`, async () => {
+// From the prepared records, or (from null) with no score.ini before.
+async function gameOver(t, g, where, from = prepared) {
+  await t.check(`a game played to game over by hard drops writes score.ini${from ? '' : ', none before'}; the title comes back${g.offline ? ', offline' : ''}`, async () => {
     await g.offline?.();
-    await g.start(prepared, where).then(() => shows(g, 'title', 30000)).then(() => g.key('press', 'Enter'));
+    await g.start(from, where).then(() => shows(g, 'title', 30000)).then(() => g.key('press', 'Enter'));
     const drop = async () => (await g.key('press', 'ArrowDown'), await sleep(100), await g.score());
-    const s = await until(() => 'no game over after hard drops', async () => ((s) => s !== prepared && s)(await drop()), 90000);
+    const s = await until(() => 'no game over after hard drops', async () => ((s) => s !== from && s)(await drop()), 90000);
     const [hi, chain] = s.split('\r\n').map((l) => +l.slice(0, 8));
-    expect(/^\d{9}\r\n\d{9}\r\n$/.test(s) && hi >= 456 && chain >= 7, `score.ini is now ${JSON.stringify(s)}`);
+    expect(/^\d{9}\r\n\d{9}\r\n$/.test(s) && (!from || (hi >= 456 && chain >= 7)), `score.ini is now ${JSON.stringify(s)}`);
     await shows(g, 'title', 30000);
   });
 }
@@ -147,7 +150,7 @@ const desktop = {
   // with log, under the frame shim.
   async start(score, { launcher, dir } = {}, log = false) {
     await (this.proc?.kill('SIGKILL'), this.exit);
-    if (dir) fs.writeFileSync(path.join(dir, 'score.ini'), score);
+    if (dir && score !== null) fs.writeFileSync(path.join(dir, 'score.ini'), score);
     [this.dir, this.win, this.log, this.err] = [dir ?? folder(score), '', path.join(work, `frames${folders}`), path.join(work, `stderr${folders}`)];
     // A sound driver that cannot open, as on a machine without a sound device.
     const env = { ...process.env, SDL_AUDIODRIVER: 'none-here', LSAN_OPTIONS: `suppressions=${here}/../lsan.supp:print_suppressions=0` };
@@ -162,7 +165,7 @@ const desktop = {
   },
   picture() { return this.window() && shot(this.win); },
   key: (how, k) => run('xdotool', { down: 'keydown', up: 'keyup', press: 'key' }[how], k.replace(/^Arrow/, '').replace(/^Enter$/, 'Return')),
-  score() { return read(this.dir, 'score.ini'); },
+  score() { return fs.existsSync(path.join(this.dir, 'score.ini')) ? read(this.dir, 'score.ini') : null; },
   ended() { return Promise.race([this.exit, sleep(10000).then(() => 'no end')]); },
   // The box whose caption names the file, and no game window; returns what
   // the game said on stderr. Enter closes the box, unless kept.
@@ -174,6 +177,23 @@ const desktop = {
     return fs.readFileSync(this.err, 'utf8');
   },
 };
+
+// Xvfb on a display of its choosing, and a window manager.
+async function display() {
+  const x = children[children.push(spawn('Xvfb', ['-displayfd', 3, '-screen', 0, '1920x1080x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] })) - 1];
+  process.env.DISPLAY = await new Promise((ok, no) => {
+    let d = '';
+    x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
+  });
+  // The window manager, started once more should it end (what it said is kept).
+  let wm, said = '', tries = 0;
+  const startWm = () => children.push(wm = spawn('openbox', [], { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, HOME: work } })) && ++tries && wm.stderr.on('data', (d) => { said += d; });
+  startWm();
+  await until(() => `no window manager on ${process.env.DISPLAY} (openbox: ${wm.exitCode ?? 'running'}, ${tries} started; said ${JSON.stringify(said.trim())})`, () => {
+    if (wm.exitCode !== null && tries < 2) startWm();
+    return /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'));
+  }, 20000);
+}
 
 async function onDesktop(t, g = desktop) {
   await t.check('the replay tool: one seed deals one game and another another; without --dir the built records stay', () => {
@@ -197,21 +217,7 @@ async function onDesktop(t, g = desktop) {
     });
   }
 
-  // Xvfb on a display of its choosing, and a window manager.
-  const x = children[children.push(spawn('Xvfb', ['-displayfd', 3, '-screen', 0, '1920x1080x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] })) - 1];
-  process.env.DISPLAY = await new Promise((ok, no) => {
-    let d = '';
-    x.stdio[3].on('data', (part) => (d += part).includes('\n') && ok(`:${d.trim()}`)).once('close', no);
-  });
-  // The window manager, started once more should it end (what it said is kept).
-  let wm, said = '', tries = 0;
-  const startWm = () => children.push(wm = spawn('openbox', [], { stdio: ['ignore', 'ignore', 'pipe'], env: { ...process.env, HOME: work } })) && ++tries && wm.stderr.on('data', (d) => { said += d; });
-  startWm();
-  await until(() => `no window manager on ${process.env.DISPLAY} (openbox: ${wm.exitCode ?? 'running'}, ${tries} started; said ${JSON.stringify(said.trim())})`, () => {
-    if (wm.exitCode !== null && tries < 2) startWm();
-    return /window id/.test(text('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'));
-  }, 20000);
-
+  await display();
   await keysAndRecords(t, g);
   await t.check('SIGTERM during the box ends the game by that signal, and the box with it', async () => {
     await g.start(refused).then(() => g.refusal(true));
@@ -346,12 +352,13 @@ async function inBrowser(t) {
 
 const parts = [];
 try {
-  if (argv.includes('--desktop') || !site) await onDesktop(parts[parts.push(['desktop', harness(build)]) - 1][1]);
+  if (argv.includes('--desktop') || !(site || deb)) await onDesktop(parts[parts.push(['desktop', harness(build)]) - 1][1]);
   for (const engine of site ? engines : []) {
     const t = parts[parts.push([`browser ${engine}`, harness(site, engine)]) - 1][1];
     console.log(`=== ${engine}`);
     await inBrowser(t).catch((e) => { ++t.failed; console.log(`FAIL ${engine}: ${e.stack ?? e}`); });
   }
+  if (deb) await display().then(async () => (await import('./deb.mjs')).default(parts[parts.push(['package', harness(build)]) - 1][1], path.resolve(deb), { desktop, gameOver, run, text }));
 } catch (e) {
   console.log(`FAIL ${e.stack ?? e}`), parts.push(['run', { passed: 0, failed: 1 }]);
 } finally {
