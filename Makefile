@@ -138,8 +138,9 @@ web:
 	$(WEB_ENV) cmake --build $(WEB)/game -j $(JOBS)
 	@echo "site: $(WEB)/site (serve it: python3 -m http.server -d $(WEB)/site)"
 
-# The end-to-end checks of the site in headless Chromium, against the
-# replay tool's frames, and every tests/e2e/web_*.mjs module.
+# The end-to-end checks of the site in Chromium, Firefox and WebKit
+# (SW_BROWSERS=firefox for one), against the replay tool's frames, and
+# every tests/e2e/web_*.mjs module.
 web-test: web
 	@scripts/web_deps.sh $(WEB_LIBS) test
 	cmake --build $(BUILD) -j $(JOBS) --target replay

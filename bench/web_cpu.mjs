@@ -1,46 +1,34 @@
-// CPU of the browser build in headless Chromium, the way bench/budgets.sh
-// measures the desktop game: 5 s on the title, then SECONDS of play with
-// Left and Up now and then. Prints the % of one core used by the renderer
-// (where the game runs) and by all of Chromium's processes together, beside
-// the targets. Play is then measured twice more to split its cost: with the
-// sound stopped (the page's audio context suspended), and with the sound
-// stopped and no picture sent to the canvas; the differences are the
-// sound's and the picture's shares, the last figure the rest.
+// CPU of the browser build in each engine, beside the browser's own floor.
+// In one run and engine: an idle page that only asks for animation frames
+// (what the browser costs at its frame pace, whatever the page draws), then
+// the game on the title, then SECONDS of play with Left and Up now and
+// then. Prints the % of one core used by the browser's processes, with the
+// X server and the sound server it uses (WebKit's window is drawn by Xvfb;
+// every engine plays into a PulseAudio null sink), and the game's cost
+// above the floor, which is what the game can change.
 //   node bench/web_cpu.mjs SITE_DIR [SECONDS]
-// Run from tests/web's folder tree so playwright-core is found:
-//   NODE_PATH=tests/web/node_modules node bench/web_cpu.mjs build-web/site
+// Run from the checkout after `cd tests/web && npm ci`; SW_BROWSERS=webkit
+// measures one engine.
 import { execSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
+import { engines, launch, serve, toTitle } from '../tests/e2e/browser.mjs';
 
-const require = createRequire(path.resolve('tests/web/package.json'));
-const { chromium } = require('playwright-core');
 const site = path.resolve(process.argv[2] || 'build-web/site');
 const seconds = Number(process.argv[3] || 20);
 const tck = Number(execSync('getconf CLK_TCK'));
+const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
 
-const server = http.createServer((req, res) => {
-  const name = req.url === '/' ? 'index.html' : req.url.slice(1).split('?')[0];
-  const file = path.join(site, path.basename(name));
-  if (!fs.existsSync(file)) return res.writeHead(404).end();
-  const type = file.endsWith('.wasm') ? 'application/wasm' : file.endsWith('.html') ? 'text/html' : '';
-  res.writeHead(200, type ? { 'Content-Type': type } : {});
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
-
-// Ticks used so far by every process below this one, and by the renderers.
+// Ticks used so far by every process below this one: the browsers, their
+// drivers, Xvfb and PulseAudio.
 function ticks() {
   const procs = [];
   for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
     try {
       const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
       const f = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      const cmd = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
-      procs.push({ pid: +pid, ppid: +f[1], t: +f[11] + +f[12], renderer: cmd.includes('--type=renderer') });
+      procs.push({ pid: +pid, ppid: +f[1], t: +f[11] + +f[12] });
     } catch { /* gone meanwhile */ }
   }
   const mine = new Set([process.pid]);
@@ -49,48 +37,34 @@ function ticks() {
     for (const p of procs) if (!mine.has(p.pid) && mine.has(p.ppid)) { mine.add(p.pid); grew = true; }
   }
   mine.delete(process.pid);
-  let all = 0, renderer = 0;
-  for (const p of procs) if (mine.has(p.pid)) { all += p.t; if (p.renderer) renderer += p.t; }
-  return { all, renderer };
+  return procs.reduce((sum, p) => sum + (mine.has(p.pid) ? p.t : 0), 0);
 }
-async function cpu(s, during = async () => {}) {
-  const a = ticks();
-  const end = Date.now() + s * 1000;
+async function cpu(during = () => sleep(100)) {
+  const a = ticks(), end = Date.now() + seconds * 1000;
   while (Date.now() < end) await during();
-  const b = ticks();
-  const pct = (x) => (x * 100) / (tck * s);
-  return { renderer: pct(b.renderer - a.renderer), all: pct(b.all - a.all) };
+  return ((ticks() - a) * 100) / (tck * seconds);
 }
-const show = (c, target) => `renderer ${c.renderer.toFixed(1)} %, all of Chromium ${c.all.toFixed(1)} %` +
-  (target ? ` (target ${target} %: ${c.all <= target ? 'met' : 'MISSED'})` : '');
 
-const context = await chromium.launchPersistentContext(fs.mkdtempSync(path.join(os.tmpdir(), 'sw-cpu-')), {
-  executablePath: '/usr/bin/chromium', headless: true, viewport: { width: 1280, height: 1000 },
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
-const page = context.pages()[0] || await context.newPage();
-await page.goto(`http://127.0.0.1:${server.address().port}/`);
-await page.waitForFunction(() => window.Module && Module.stored > 0, null, { timeout: 60000 });
-await page.waitForTimeout(4500);  // the logo: 201 ticks
-console.log(`title, 5 s: ${show(await cpu(5), 4)}`);
-await page.keyboard.press('Enter');
-await page.waitForTimeout(3000);  // the ready sequence
-let n = 0;
-const steer = async () => {
-  await page.keyboard.press(n++ % 2 ? 'ArrowUp' : 'ArrowLeft');
-  await page.waitForTimeout(400);
-};
-const play = await cpu(seconds, steer);
-console.log(`play, ${seconds} s: ${show(play, 8)}`);
-await page.evaluate(() => Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.suspend());
-const quiet = await cpu(seconds, steer);
-console.log(`play without sound, ${seconds} s: ${show(quiet)}`);
-await page.evaluate(() => { CanvasRenderingContext2D.prototype.putImageData = () => {}; });
-const rest = await cpu(seconds, steer);
-console.log(`play without sound or picture, ${seconds} s: ${show(rest)}`);
-console.log(`play, all of Chromium: sound ${(play.all - quiet.all).toFixed(1)} %, picture ` +
-  `${(quiet.all - rest.all).toFixed(1)} %, the rest ${rest.all.toFixed(1)} %`);
-console.log(`(headless Chromium, --disable-gpu, 1280 x 1000 page, ${os.cpus().length} cores)`);
-await context.close();
-server.close();
+const idle = fs.mkdtempSync(path.join(os.tmpdir(), 'sw-idle-'));
+fs.writeFileSync(path.join(idle, 'index.html'), '<!doctype html><title>idle</title><canvas width="640" height="480"></canvas>' +
+  '<script>requestAnimationFrame(function frame() { requestAnimationFrame(frame); });</script>');
+const [game, floor] = await Promise.all([serve(site), serve(idle)]);
+const rows = [];
+for (const engine of engines) {
+  const browser = await launch(engine), page = browser.pages[0];
+  await page.goto(floor.url).then(() => sleep(2000));
+  const base = await cpu();
+  await page.goto(game.url).then(() => toTitle(page));
+  const title = await cpu();
+  await page.key('press', 'Enter').then(() => sleep(3000));  // the ready sequence
+  let n = 0;
+  const play = await cpu(async () => { await page.key('press', n++ % 2 ? 'ArrowUp' : 'ArrowLeft'); await sleep(400); });
+  await browser.close();
+  const above = (v) => `${v.toFixed(1)} % (${(v - base).toFixed(1)} above the floor)`;
+  rows.push(`${engine}: floor ${base.toFixed(1)} %, title ${above(title)}, play ${above(play)}`);
+  console.log(rows.at(-1));
+}
+console.log(`(${seconds} s each, 1280 x 1000 page, no GPU, ${os.cpus().length} cores, load average ${os.loadavg().map((v) => v.toFixed(1)).join(' ')})`);
+await Promise.all([game.close(), floor.close()]);
+fs.rmSync(idle, { recursive: true });
+process.exit(0);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browser build's tools and libraries, made once and then reused:
-#   - Debian's emscripten (and, with "test", chromium and npm for the
-#     browser test);
+#   - Debian's emscripten (and, with "test", the browsers of the browser
+#     checks: Chromium, Firefox ESR, WebKitGTK's WebDriver with its
+#     MiniBrowser, Xvfb for it, PulseAudio for a sound device, and npm);
 #   - the Ogg Vorbis encoder for the tunes, the SVG renderer for the
 #     page's icons and zopfli for the gzipped code and data;
 #   - SDL2 and SDL2_mixer (WAV, and Ogg Vorbis with the mixer's own
@@ -16,7 +17,7 @@ mode=${2:-build}
 
 pkgs=(emscripten dpkg-dev cmake make vorbis-tools librsvg2-bin zopfli)
 if [ "$mode" = test ]; then
-  pkgs+=(chromium)
+  pkgs+=(chromium firefox-esr webkit2gtk-driver xvfb pulseaudio)
   # Debian's npm, unless the installed Node.js brings its own.
   command -v npm >/dev/null || pkgs+=(npm)
 fi

@@ -10,32 +10,41 @@
   box.style.cssText = 'position:fixed;left:50%;top:40%;transform:translate(-50%,-50%);' +
     'z-index:10;padding:1em 1.5em;background:#111;color:#ddd;font:15px sans-serif;' +
     'text-align:center;border:1px solid #444';
-  box.innerHTML = '<p id="loading-text">Loading...</p><progress id="loading-bar" value="0" ' +
+  box.innerHTML = '<p id="loading-text" style="white-space:pre-line">Loading...</p><progress id="loading-bar" value="0" ' +
     'max="1" style="width:18em"></progress><p><button id="loading-retry" hidden>Retry</button></p>';
   document.body.appendChild(box);
   const text = box.querySelector('#loading-text'), bar = box.querySelector('#loading-bar');
   const retry = box.querySelector('#loading-retry');
 
-  // A failed download names its file and waits for the player's retry.
-  function offerRetry(name, why) {
+  // What failed stays on show, each file with the browser's reason, until
+  // the player presses Retry (the bar's count never writes over it); every
+  // file that waits on it then tries again.
+  const failures = new Set();
+  let retried = null;
+  function fail(what) {
+    failures.add(what);
     box.hidden = false;
     bar.hidden = true;
-    text.textContent = `Could not download ${name} (${why}).`;
+    text.textContent = [...failures].join('\n');
     retry.hidden = false;
-    return new Promise((ok) => retry.addEventListener('click', () => {
+    return retried ??= new Promise((ok) => retry.addEventListener('click', () => {
+      failures.clear();
+      retried = null;
       retry.hidden = true;
       bar.hidden = false;
+      text.textContent = 'Loading...';
       ok();
     }, { once: true }));
   }
 
   // Fetches a file; `use` reads its body, gzipped files unpacked as they
   // come, and what it makes is returned. onBytes hears of every part; a
-  // failed try starts the file's count again.
+  // failed try starts the file's count again, and asks the server anew
+  // rather than the browser's cache, which may hold the damaged copy.
   async function download(name, use, onBytes = () => {}) {
-    for (;;) {
+    for (let again = {}; ; again = { cache: 'reload' }) {
       try {
-        const res = await fetch(name);
+        const res = await fetch(name, again);
         if (!res.ok) throw new Error(`HTTP ${res.status}`);
         onBytes(name, 0, +res.headers.get('Content-Length'));
         let body = res.body.pipeThrough(new TransformStream({
@@ -43,7 +52,7 @@
         if (name.endsWith('.gz')) body = body.pipeThrough(new DecompressionStream('gzip'));
         return await use(body);
       } catch (e) {
-        await offerRetry(name, e.message);
+        await fail(`${e instanceof WebAssembly.CompileError ? 'Could not compile' : 'Could not download'} ${name} (${e}).`);
       }
     }
   }
@@ -85,9 +94,11 @@
   // The sound's audio context is made at once, while the files come: making
   // one takes a while, and the mixer takes the one it finds. It sounds from
   // the player's first key, click or touch, as browsers ask.
-  // (A browser that refuses one here lets the mixer try again, as before.)
-  try {
-    const audio = new AudioContext();
+  // (A browser that refuses one here lets the mixer try again, as before;
+  // one without Web Audio at all plays silent, which the game says.)
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (Context) try {
+    const audio = new Context();
     Module.SDL2 = { audioContext: audio };
     const wake = () => audio.state === 'running' || audio.resume();
     for (const e of ['keydown', 'mousedown', 'touchstart']) document.addEventListener(e, wake, true);
@@ -106,19 +117,18 @@
     const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
     bar.max = sum(sizes) || 1;
     bar.value = sum(got);
-    text.textContent = `Loading ${Math.round(bar.value / 1024)} of ${Math.round(bar.max / 1024)} KB`;
+    if (!failures.size) text.textContent = `Loading ${Math.round(bar.value / 1024)} of ${Math.round(bar.max / 1024)} KB`;
   }
   const wasm = download('game.wasm.gz', (body) => WebAssembly.compileStreaming(
     new Response(body, { headers: { 'Content-Type': 'application/wasm' } })), onBytes);
   Module.instantiateWasm = (imports, done) => {
     wasm.then((code) => WebAssembly.instantiate(code, imports).then((run) => done(run, code)))
-      .catch((e) => {
-        box.hidden = false;
-        bar.hidden = true;
-        text.textContent = `The game could not start (${e.message}).`;
-      });
+      .catch((e) => fail(`The game could not start (${e}).`).then(() => location.reload()));
     return {};
   };
+  // The runtime stopped before the first frame: the same, named.
+  Module.onAbort = (what) => document.body.dataset.firstFrame || fail(`The game could not start (${what}).`)
+    .then(() => location.reload());
   Promise.all([download('game.js.gz', bytes, onBytes), download('game.data.gz', bytes, onBytes)])
     .then(([js, data]) => {
       Module.getPreloadedPackage = () => data;

@@ -18,10 +18,14 @@
     waiting = true;
     addRunDependency('one game');
   });
-  function start() {
+  // A tab that took the game over reads score.ini again (the game's own
+  // first read is long done then); a tab that had the lock at once reads
+  // it only once, with the game.
+  function start(taken) {
     allowed = true;
     document.getElementById('panel').style.display = '';
     if (!waiting) return;
+    if (!taken) return void removeRunDependency('one game');
     FS.syncfs(true, (err) => {
       if (err && Module.swStorageError) Module.swStorageError(String(err));
       removeRunDependency('one game');
@@ -38,7 +42,7 @@
     document.getElementById('panel').style.display = 'flex';
     take.addEventListener('click', () => {
       take.remove();
-      navigator.locks.request(kLock, { steal: true }, (lock) => { start(); return hold(lock); })
+      navigator.locks.request(kLock, { steal: true }, (lock) => { start(true); return hold(lock); })
         .catch(lost);
     });
   }
