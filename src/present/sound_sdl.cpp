@@ -30,7 +30,8 @@ void CheckSlot(int16_t IntIdx, const char* what) {
 // Opens the file to see that it is there, and reads what a wave file says
 // of its own size: a stream only reads its file as it plays, so a tune cut
 // short must be caught here, at load, like every other damaged sound.
-void CheckFile(const std::string& path) {
+// Returns the file's first four bytes, which say what kind of sound it is.
+std::string CheckFile(const std::string& path) {
     std::ifstream f(Utf8Path(path), std::ios::binary);
     if (!f) throw RunTimeError("cannot open sound " + path + ": " + std::strerror(errno));
     unsigned char head[8] = {};
@@ -45,6 +46,7 @@ void CheckFile(const std::string& path) {
         throw RunTimeError("cannot read sound " + path + ": the file is cut short (" +
                            std::to_string(size) + " of " + std::to_string(told + 8) + " bytes)");
     }
+    return std::string(reinterpret_cast<const char*>(head), 4);
 }
 
 #ifdef __EMSCRIPTEN__
@@ -106,10 +108,12 @@ void SdlSound::LoadSilent(int16_t IntIdx, const std::string& path) {
         return;
     }
 #endif
-    CheckFile(path);
-    // Effects are read whole, as the mixer would; a tune is only looked
-    // at, as a stream is until it plays.
-    if (IntIdx != kWaveBgm) {
+    // A wave effect is read whole, as the mixer would; a tune, or an Ogg
+    // Vorbis effect (the browser's), is known by its first bytes only.
+    const std::string kind = CheckFile(path);
+    if (kind != "RIFF" && kind != "OggS")
+        throw RunTimeError("cannot read sound " + path + ": neither a wave file nor Ogg Vorbis");
+    if (IntIdx != kWaveBgm && kind == "RIFF") {
         SDL_AudioSpec spec;
         Uint8* data = nullptr;
         Uint32 size = 0;
