@@ -114,10 +114,10 @@ void SdlSound::LoadSilent(int16_t IntIdx, const std::string& path) {
     if (kind != "RIFF" && kind != "OggS")
         throw RunTimeError("cannot read sound " + path + ": neither a wave file nor Ogg Vorbis");
     if (IntIdx != kWaveBgm && kind == "RIFF") {
-        SDL_AudioSpec spec;
+        SDL_AudioSpec format;
         Uint8* data = nullptr;
         Uint32 size = 0;
-        if (!SDL_LoadWAV(path.c_str(), &spec, &data, &size))
+        if (!SDL_LoadWAV(path.c_str(), &format, &data, &size))
             throw RunTimeError("cannot read sound " + path + ": " + SDL_GetError());
         SDL_FreeWAV(data);
     }
